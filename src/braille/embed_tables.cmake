@@ -1,0 +1,23 @@
+# Writes a C++ source holding each table document as a string constant.
+# Usage: cmake -DOUT=file.cpp -DDIR=tables -DNAMES=a;b;c -P embed_tables.cmake
+set(body "// Generated at build time from src/braille/tables/*.toml. Do not edit.\n")
+string(APPEND body "#include \"braille/embedded_tables.h\"\n\nnamespace kotori::braille {\nnamespace {\n")
+set(index 0)
+set(entries "")
+foreach(name IN LISTS NAMES)
+  # A document not written yet embeds as empty; loading it then fails as a TOML error.
+  if(EXISTS ${DIR}/${name}.toml)
+    file(READ ${DIR}/${name}.toml hex HEX)
+  else()
+    set(hex "")
+  endif()
+  string(LENGTH "${hex}" hexlen)
+  math(EXPR size "${hexlen} / 2")
+  string(REGEX REPLACE "([0-9a-f][0-9a-f])" "'\\\\x\\1'," bytes "${hex}")
+  string(APPEND body "constexpr char doc${index}[] = {${bytes} '\\0'};\n")
+  string(APPEND entries "    EmbeddedDocument{\"${name}\", std::string_view(doc${index}, ${size})},\n")
+  math(EXPR index "${index} + 1")
+endforeach()
+string(APPEND body "}  // namespace\n\nconst std::array<EmbeddedDocument, kEmbeddedDocumentCount>& embedded_documents() {\n")
+string(APPEND body "  static constexpr std::array<EmbeddedDocument, kEmbeddedDocumentCount> docs{{\n${entries}  }};\n  return docs;\n}\n\n}  // namespace kotori::braille\n")
+file(WRITE ${OUT} "${body}")
