@@ -4,9 +4,14 @@
 #include <compare>
 #include <cstdint>
 #include <span>
+#include <expected>
 #include <string>
 
+#include "core/model/model_error.h"
+
 namespace kotori::core {
+
+class Reader;
 
 // Template codes. Bits 7-6 give the argument kind (none, char types, u32s, one byte) and
 // bits 5-4 the argument count. Positions: Cur = the unit itself, PrevN / NextN = N units
@@ -113,6 +118,10 @@ std::size_t wire_size(const FeatureKey& key);
 
 // Appends the wire form of `key` to `out` (used by tests and tools; the loader only reads).
 void append_wire(const FeatureKey& key, std::string& out);
+
+// Reads one key in wire form, validating the kind byte (InvalidFeatureType) and every
+// char-type argument (InvalidCharType).
+std::expected<FeatureKey, ModelError> read_feature_key(Reader& reader);
 
 // Binary search in a table sorted by key; when the key occurs more than once, the last
 // occurrence is found. `Entry` has a `key` member. Returns nullptr when absent.
