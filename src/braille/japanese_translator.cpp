@@ -106,8 +106,8 @@ class LineWriter {
   }
 
   template <class Map>
-  static const typename Map::mapped_type* find(const Map& map, char32_t c) {
-    const auto it = map.find(c);
+  static const typename Map::mapped_type* find(const Map& map, const typename Map::key_type& k) {
+    const auto it = map.find(k);
     return it == map.end() ? nullptr : &it->second;
   }
 
