@@ -2,8 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <fstream>
+#include <iterator>
 #include <string>
 
+#include "braille/japanese_translator.h"
 #include "braille/table_error.h"
 #include "japanese_fixture.h"
 
@@ -212,6 +216,27 @@ TEST(BrailleTableError, DisplayAndDebug) {
   EXPECT_EQ(BrailleTableError::validation("m").debug(), "Validation(\"m\")");
   EXPECT_EQ(BrailleTableError::toml("bad").display(), "braille table parse error: bad");
   EXPECT_EQ(BrailleTableError::io("gone").display(), "braille table io error: gone");
+}
+
+}  // namespace
+}  // namespace kotori::braille
+
+namespace kotori::braille {
+namespace {
+
+// The example of the user reference compiles and translates as the text says.
+TEST(JapaneseTable, ReferenceExampleCompiles) {
+  std::ifstream in(std::string(KOTORI_SOURCE_DIR) + "/docs/braille-tables.md");
+  ASSERT_TRUE(in.good());
+  const std::string doc((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const std::size_t begin = doc.find("```toml\n");
+  ASSERT_NE(begin, std::string::npos);
+  const std::size_t end = doc.find("```", begin + 8);
+  auto table = compile_japanese_table(doc.substr(begin + 8, end - begin - 8));
+  ASSERT_TRUE(table.has_value()) << table.error().display();
+  EXPECT_EQ(table->name(), "tiny_kana");
+  const JapaneseTranslator t = build_japanese_translator(*table->japanese());
+  EXPECT_EQ(translate_japanese(t, "1ア。カ").braille, "⠼⠁⠤⠁⠲⠀⠀⠡");
 }
 
 }  // namespace
