@@ -5,6 +5,7 @@
 #include <initializer_list>
 #include <toml++/toml.h>
 
+#include "braille/braille_table.h"
 #include "braille/ueb/division.h"
 #include "common/utf8.h"
 
@@ -399,6 +400,13 @@ EnglishTranslator build_english_translator(const UebTable& table) {
     if (c.shortform) t.shortforms.push_back({spelling, &c});
   }
   return t;
+}
+
+std::expected<EnglishTranslator, BrailleTableError> build_english_translator(
+    const BrailleTable& table, std::string_view name) {
+  const UebTable* ueb = table.ueb();
+  if (ueb == nullptr) return std::unexpected(BrailleTableError::unknown_table(std::string(name)));
+  return build_english_translator(*ueb);
 }
 
 }  // namespace kotori::braille::ueb

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "braille/braille_table.h"
 #include "braille/ueb/ueb_table.h"
 #include "ueb_fixture.h"
 
@@ -126,6 +127,18 @@ cc = { cell = "⠒", positions = ["medial"], shortform = true, free = "initial" 
   EXPECT_EQ(t.contractions.at("aa").positions.size(), 2u);
   EXPECT_EQ(t.contractions.at("cc").free, Free::Initial);
   EXPECT_EQ(t.contraction_cells.at(U"x"), (StringSet{"aa"}));
+}
+
+TEST(BuildEnglishTranslator, FromBrailleTable) {
+  auto ueb = compile_ueb_table(embedded_text("english_ueb_grade2"));
+  ASSERT_TRUE(ueb);
+  auto english = build_english_translator(BrailleTable{std::move(*ueb)}, "english_ueb_grade2");
+  ASSERT_TRUE(english);
+  EXPECT_EQ(english->longest_spelling, 10u);
+
+  auto japanese = build_english_translator(BrailleTable{JapaneseTable{}}, "japanese_grade1");
+  ASSERT_FALSE(japanese);
+  EXPECT_EQ(japanese.error(), BrailleTableError::unknown_table("japanese_grade1"));
 }
 
 struct ErrorCase {
