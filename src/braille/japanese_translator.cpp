@@ -271,7 +271,8 @@ JapaneseTranslator build_japanese_translator(const JapaneseTable& table) {
   t.blanks.resize(n * n);
   for (std::size_t a = 0; a < n; ++a) {
     for (std::size_t b = 0; b < n; ++b) {
-      t.blanks[a * n + b] = transition_blanks(table.transitions, t.class_paths[a], t.class_paths[b]);
+      t.blanks[a * n + b] =
+          transition_blanks(table.transitions, t.class_paths[a], t.class_paths[b]);
     }
   }
   return t;

@@ -61,10 +61,10 @@ static_assert(pairs_sorted());
 // The composed character of (kana, mark), or 0.
 char32_t compose(char32_t kana, char32_t mark) {
   if (mark != U'\xFF9E' && mark != U'\xFF9F') return 0;
-  const auto it = std::lower_bound(kPairs.begin(), kPairs.end(), Pair{kana, mark, 0},
-                                   [](const Pair& a, const Pair& b) {
-                                     return a.kana < b.kana || (a.kana == b.kana && a.mark < b.mark);
-                                   });
+  const auto before = [](const Pair& a, const Pair& b) {
+    return a.kana < b.kana || (a.kana == b.kana && a.mark < b.mark);
+  };
+  const auto it = std::lower_bound(kPairs.begin(), kPairs.end(), Pair{kana, mark, 0}, before);
   return it != kPairs.end() && it->kana == kana && it->mark == mark ? it->composed : 0;
 }
 
