@@ -29,7 +29,7 @@ class Progress:
         self._total = total
         self._min_lines = min_lines
         self._done = 0
-        self._last_draw = 0.0
+        self._last_draw = float("-inf")
         self._drawn_width = 0
         try:
             self._enabled = stream.isatty() and (total is None or total >= min_lines)
