@@ -257,8 +257,10 @@ JapaneseTranslator build_japanese_translator(const JapaneseTable& table) {
   t.capital_prefix = utf8::to_u32(table.capital_flag.entry_prefix);
   t.capital_double_prefix = utf8::to_u32(table.capital_flag.double_entry_prefix);
 
-  for (const auto& [key, cells] : t.digits) {
-    if (!cells.empty()) t.digit_cells.insert(cells.front());
+  for (const auto& [key, cells] : table.digits) {
+    if (cells.empty()) continue;
+    std::size_t pos = 0;
+    t.digit_cells.insert(utf8::decode(cells, pos));
   }
   for (const std::string& s : table.digit_flag.exempt_chars) {
     if (s.empty()) continue;
