@@ -5,6 +5,7 @@ from __future__ import annotations
 import argparse
 import os
 import sys
+from concurrent.futures.process import BrokenProcessPool
 
 from . import __version__
 from .output import Output
@@ -183,6 +184,10 @@ def main(argv: list[str] | None = None) -> int:
         devnull = os.open(os.devnull, os.O_WRONLY)
         os.dup2(devnull, sys.stdout.fileno())
         return EXIT_BROKEN_PIPE
+    except BrokenProcessPool:
+        output.discard()
+        session.report("a worker process died; the output is incomplete")
+        return EXIT_FATAL
     except KeyboardInterrupt:
         output.discard()
         return EXIT_INTERRUPTED

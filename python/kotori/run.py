@@ -4,6 +4,7 @@ from __future__ import annotations
 
 import multiprocessing
 from collections import deque
+from concurrent.futures import ProcessPoolExecutor
 from collections.abc import Callable, Iterable, Iterator
 
 from .source import Line
@@ -47,21 +48,25 @@ def run(lines: Iterable[Line], settings: Settings, jobs: int, emit: Emit) -> Non
     With `jobs` above 1 the batches go to that many worker processes, each of which builds its
     own predictor and translator once. The extension's objects hold the interpreter lock for a
     whole call, so threads would take turns; processes run side by side. Workers are spawned
-    rather than forked, so they start clean and behave the same on every platform.
+    rather than forked, so they start clean and behave the same on every platform; a worker that
+    dies raises BrokenProcessPool here instead of leaving its batch waiting forever.
     """
     if jobs <= 1:
         transcriber = Transcriber(settings)
         for batch in batches(lines):
             _emit_batch(batch, run_batch(_texts(batch), transcriber), emit)
         return
-    context = multiprocessing.get_context("spawn")
-    with context.Pool(jobs, initializer=init_worker, initargs=(settings,)) as pool:
+    pool = ProcessPoolExecutor(jobs, mp_context=multiprocessing.get_context("spawn"),
+                               initializer=init_worker, initargs=(settings,))
+    try:
         pending: deque = deque()
         for batch in batches(lines):
-            pending.append((batch, pool.apply_async(run_batch, (_texts(batch),))))
+            pending.append((batch, pool.submit(run_batch, _texts(batch))))
             while len(pending) > jobs * BATCHES_AHEAD:
-                done, result = pending.popleft()
-                _emit_batch(done, result.get(), emit)
+                done, future = pending.popleft()
+                _emit_batch(done, future.result(), emit)
         while pending:
-            done, result = pending.popleft()
-            _emit_batch(done, result.get(), emit)
+            done, future = pending.popleft()
+            _emit_batch(done, future.result(), emit)
+    finally:
+        pool.shutdown(cancel_futures=True)

@@ -3,6 +3,7 @@
 from __future__ import annotations
 
 import os
+import signal
 from dataclasses import dataclass
 
 from . import brf
@@ -164,6 +165,8 @@ _worker: Transcriber | None = None
 
 def init_worker(settings: Settings) -> None:
     global _worker
+    # Ctrl-C reaches the whole process group; the main process alone decides what to do.
+    signal.signal(signal.SIGINT, signal.SIG_IGN)
     _worker = Transcriber(settings)
 
 
