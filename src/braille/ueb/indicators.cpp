@@ -131,42 +131,72 @@ std::size_t translate_number(const EnglishTranslator& t, std::u32string_view lin
   return p;
 }
 
+namespace {
+
+// Whether the segments from j on read as the shortform `ref`, which the word is not.
+bool misreads_as(const EnglishTranslator& t, std::u32string_view line, std::size_t start,
+                 std::size_t end, const std::vector<Segment>& segments, std::size_t j,
+                 std::size_t pj, const ShortformRef& ref, WordScratch& s) {
+  const Contraction& sf = *ref.contraction;
+  if (segments[j].cells == sf.cell && segments[j].length == ref.spelling.size()) return false;
+  std::size_t cells = 0;
+  std::size_t k = 0;
+  for (std::size_t q = j; q < segments.size() && cells < sf.cell.size(); ++q) {
+    if (!cells_equal_at(sf.cell, cells, segments[q].cells)) return false;
+    cells += segments[q].cells.size();
+    k += segments[q].length;
+  }
+  if (cells != sf.cell.size()) return false;
+  if (sf.free != Free::None) {
+    if (sf.not_before_vowel && pj + k < end && is_vowel(line[pj + k])) return false;
+    return !(sf.free == Free::Initial && pj > start);
+  }
+  const std::string_view word = s.lower;
+  // The reading, or the reading without a plural "s", must fit on the allowlist.
+  if (word.size() - k + ref.spelling.size() > t.longest_shortform_word + 1) return false;
+  const std::size_t rel = pj - start;
+  std::string& reading = s.key;
+  reading.assign(word.substr(0, rel));
+  reading += ref.spelling;
+  reading += word.substr(rel + k);
+  if (reading == word) return false;
+  const std::string_view r = reading;
+  return t.shortform_words.contains(r) ||
+         (r.ends_with('s') && t.shortform_words.contains(r.substr(0, r.size() - 1)));
+}
+
+}  // namespace
+
 std::optional<std::size_t> find_shortform_misreading(const EnglishTranslator& t,
                                                      std::u32string_view line, std::size_t start,
                                                      std::size_t end,
                                                      const std::vector<Segment>& segments,
                                                      WordScratch& s) {
-  const std::string_view word = s.lower;
+  if (t.shortforms.empty()) return std::nullopt;
+  auto by_first = [&](char32_t cell) -> const std::vector<std::size_t>* {
+    auto it = t.shortforms_by_first_cell.find(cell);
+    return it == t.shortforms_by_first_cell.end() ? nullptr : &it->second;
+  };
+  const std::vector<std::size_t>* without_cells = by_first(U'\0');
   std::size_t pj = start;
   for (std::size_t j = 0; j < segments.size(); pj += segments[j].length, ++j) {
-    for (const ShortformRef& ref : t.shortforms) {
-      const Contraction& sf = *ref.contraction;
-      if (segments[j].cells == sf.cell && segments[j].length == ref.spelling.size()) continue;
-      std::size_t cells = 0;
-      std::size_t k = 0;
-      bool same = true;
-      for (std::size_t q = j; q < segments.size() && cells < sf.cell.size(); ++q) {
-        same = same && cells_equal_at(sf.cell, cells, segments[q].cells);
-        cells += segments[q].cells.size();
-        k += segments[q].length;
+    // A shortform can only match segments whose cells begin with its first cell; a segment
+    // without cells passes that cell on to the next one, so then every shortform is tried.
+    auto try_all = [&](const std::vector<std::size_t>& candidates) {
+      for (std::size_t index : candidates) {
+        if (misreads_as(t, line, start, end, segments, j, pj, t.shortforms[index], s)) {
+          return true;
+        }
       }
-      if (cells != sf.cell.size() || !same) continue;
-      if (sf.free != Free::None) {
-        if (sf.not_before_vowel && pj + k < end && is_vowel(line[pj + k])) continue;
-        if (sf.free == Free::Initial && pj > start) continue;
-        return j;
+      return false;
+    };
+    if (without_cells != nullptr && try_all(*without_cells)) return j;
+    if (segments[j].cells.empty()) {
+      for (const auto& [cell, candidates] : t.shortforms_by_first_cell) {
+        if (cell != U'\0' && try_all(candidates)) return j;
       }
-      std::string& reading = s.key;
-      const std::size_t rel = pj - start;
-      reading.assign(word.substr(0, rel));
-      reading += ref.spelling;
-      reading += word.substr(rel + k);
-      if (reading == word) continue;
-      const std::string_view r = reading;
-      if (t.shortform_words.contains(r) ||
-          (r.ends_with('s') && t.shortform_words.contains(r.substr(0, r.size() - 1)))) {
-        return j;
-      }
+    } else if (const auto* candidates = by_first(segments[j].cells[0])) {
+      if (try_all(*candidates)) return j;
     }
   }
   return std::nullopt;

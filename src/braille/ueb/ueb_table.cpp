@@ -18,6 +18,12 @@ namespace {
 template <class T>
 using Parsed = std::expected<T, std::string>;
 
+std::string cat(std::initializer_list<std::string_view> parts) {
+  std::string out;
+  for (std::string_view p : parts) out += p;
+  return out;
+}
+
 std::string join(std::string_view path, std::string_view key) {
   return path.empty() ? std::string(key) : std::string(path) + "." + std::string(key);
 }
@@ -30,7 +36,7 @@ std::string at(const toml::node& node) {
 
 Parsed<std::string> as_string(const toml::node& node, std::string_view path) {
   if (const auto* s = node.as_string()) return s->get();
-  return std::unexpected("`" + std::string(path) + "` must be a string" + at(node));
+  return std::unexpected(cat({"`", path, "` must be a string", at(node)}));
 }
 
 Parsed<bool> optional_bool(const toml::table& t, std::string_view key, std::string_view path) {
@@ -274,7 +280,7 @@ bool is_position_word(std::string_view p) {
   return p == "always" || p == "noninitial" || p == "initial" || p == "medial" || p == "wordsign";
 }
 
-std::string quoted(std::string_view s) { return "\"" + std::string(s) + "\""; }
+std::string quoted(std::string_view s) { return cat({"\"", s, "\""}); }
 
 std::optional<std::string> check_contraction(const std::string& spelling,
                                              const RawContraction& c) {
@@ -391,13 +397,18 @@ EnglishTranslator build_english_translator(const UebTable& table) {
     t.longest_spelling = std::max(t.longest_spelling, utf8::count_chars(spelling));
     t.contractions.emplace(spelling, std::move(c));
   }
-  for (const auto& w : raw.shortforms.words) t.shortform_words.insert(w);
+  for (const auto& w : raw.shortforms.words) {
+    t.shortform_words.insert(w);
+    t.longest_shortform_word = std::max(t.longest_shortform_word, w.size());
+  }
   for (const auto& w : raw.shortforms.plural_exceptions) t.plural_exceptions.insert(w);
   for (const auto& entry : raw.divisions.boundaries) {
     if (auto d = parse_division(entry)) t.divisions[std::move(d->word)] = std::move(d->offsets);
   }
   for (const auto& [spelling, c] : t.contractions) {
-    if (c.shortform) t.shortforms.push_back({spelling, &c});
+    if (!c.shortform) continue;
+    t.shortforms_by_first_cell[c.cell.empty() ? U'\0' : c.cell[0]].push_back(t.shortforms.size());
+    t.shortforms.push_back({spelling, &c});
   }
   return t;
 }

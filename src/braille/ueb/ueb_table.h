@@ -153,10 +153,15 @@ struct EnglishTranslator {
   CellsToSpellings contraction_cells;
   CellsToSpellings wordsign_cells;
   std::size_t longest_spelling = 0;
+  // The longest entry of `shortform_words`, in bytes: a longer reading cannot be on the list.
+  std::size_t longest_shortform_word = 0;
 
   // The contractions with `shortform` set, for the misreading scan. The pointers refer into
   // `contractions`, so the translator is move-only once built.
   std::vector<ShortformRef> shortforms;
+  // Indices into `shortforms` by the first cell of the shortform; those with no cells at all
+  // are under U+0000.
+  std::unordered_map<char32_t, std::vector<std::size_t>> shortforms_by_first_cell;
 
   EnglishTranslator() = default;
   EnglishTranslator(EnglishTranslator&&) = default;

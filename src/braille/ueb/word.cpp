@@ -57,6 +57,39 @@ bool is_contraction_suffix(std::u32string_view run) {
   return std::find(kSuffixes.begin(), kSuffixes.end(), l) != kSuffixes.end();
 }
 
+bool alone_before(std::u32string_view line, std::size_t start) {
+  std::size_t p = start;
+  while (p > 0 && is_opening_mark(line[p - 1])) --p;
+  return p == 0 || is_word_separator(line[p - 1]);
+}
+
+// The "after" half of standing alone. The words of one chain of suffixes ("it's'll") share the
+// verdict, which `cache` keeps so that a long chain is walked once.
+bool alone_after(std::u32string_view line, std::size_t end, WordScratch* cache) {
+  if (cache != nullptr && cache->chain_first < end && end <= cache->chain_last) {
+    return cache->chain_alone;
+  }
+  std::size_t p = end;
+  while (p + 1 < line.size() && line[p] == U'\'' && is_ascii_letter(line[p + 1])) {
+    std::size_t q = p + 1;
+    while (q < line.size() && is_ascii_letter(line[q]) && q - p <= 3) ++q;
+    if (!is_contraction_suffix(line.substr(p + 1, q - p - 1)) ||
+        (q < line.size() && is_ascii_letter(line[q]))) {
+      break;
+    }
+    p = q;
+  }
+  const std::size_t chain_last = p;
+  while (p < line.size() && is_closing_mark(line[p])) ++p;
+  const bool alone = p == line.size() || is_word_separator(line[p]);
+  if (cache != nullptr) {
+    cache->chain_first = end;
+    cache->chain_last = chain_last;
+    cache->chain_alone = alone;
+  }
+  return alone;
+}
+
 // The division boundaries of the word, through its own entry or the entry of its stem.
 void add_division_boundaries(const EnglishTranslator& t, std::size_t start, WordScratch& s) {
   if (t.divisions.empty()) return;
@@ -104,6 +137,7 @@ class ShortformRule {
     switch (allowlist()) {
       case Verdict::Allowed:
         return true;
+      case Verdict::Unknown:
       case Verdict::Free:
         break;
     }
@@ -114,32 +148,37 @@ class ShortformRule {
   }
 
  private:
-  enum class Verdict { Allowed, Free };
+  enum class Verdict { Unknown, Allowed, Free };
 
   Verdict allowlist() {
-    if (!verdict_) verdict_ = compute();
-    return *verdict_;
+    if (verdict_ == Verdict::Unknown) verdict_ = compute();
+    return verdict_;
   }
 
   Verdict compute() {
+    // Runs are maximal, so a cached run that holds the word is the word's run.
+    if (s_.sw_run_start <= start_ && end_ <= s_.sw_run_end) {
+      return s_.sw_allowed ? Verdict::Allowed : Verdict::Free;
+    }
     std::size_t a = start_;
     while (a > 0 && is_letter_or_apostrophe(line_[a - 1])) --a;
     std::size_t b = end_;
     while (b < line_.size() && is_letter_or_apostrophe(line_[b])) ++b;
+    s_.sw_run_start = a;
+    s_.sw_run_end = b;
     while (b > a && line_[b - 1] == U'\'') --b;
     std::string& sw = s_.key;
     sw.clear();
     for (std::size_t p = a; p < b; ++p) sw.push_back(static_cast<char>(ascii_lower(line_[p])));
-    const std::string_view w = sw;
-    if (t_.plural_exceptions.contains(w)) return Verdict::Free;
-    if (t_.shortform_words.contains(w)) return Verdict::Allowed;
-    if (w.ends_with("'s") && t_.shortform_words.contains(w.substr(0, w.size() - 2))) {
-      return Verdict::Allowed;
-    }
-    if (w.ends_with('s') && t_.shortform_words.contains(w.substr(0, w.size() - 1))) {
-      return Verdict::Allowed;
-    }
-    return Verdict::Free;
+    s_.sw_allowed = allowed(sw);
+    return s_.sw_allowed ? Verdict::Allowed : Verdict::Free;
+  }
+
+  bool allowed(std::string_view w) const {
+    if (t_.plural_exceptions.contains(w)) return false;
+    if (t_.shortform_words.contains(w)) return true;
+    if (w.ends_with("'s") && t_.shortform_words.contains(w.substr(0, w.size() - 2))) return true;
+    return w.ends_with('s') && t_.shortform_words.contains(w.substr(0, w.size() - 1));
   }
 
   static bool is_letter_or_apostrophe(char32_t c) { return is_ascii_letter(c) || c == U'\''; }
@@ -149,28 +188,32 @@ class ShortformRule {
   std::size_t start_;
   std::size_t end_;
   WordScratch& s_;
-  std::optional<Verdict> verdict_;
+  Verdict verdict_ = Verdict::Unknown;
 };
 
 // The rest of the word's whitespace-delimited run supplies a letter, a digit or upper punctuation.
 bool run_has_upper_dot(const EnglishTranslator& t, std::u32string_view line, std::size_t start,
-                       std::size_t end) {
-  std::size_t a = start;
-  while (a > 0 && !is_white_space(line[a - 1])) --a;
-  std::size_t b = end;
-  while (b < line.size() && !is_white_space(line[b])) ++b;
-  if (a == start && b == end) return true;
-  auto supplies = [&](char32_t c) {
-    return is_ascii_digit(c) || is_ascii_letter(c) ||
-           (t.punctuation.contains(c) && !is_lower_punctuation(t, c));
-  };
-  for (std::size_t p = a; p < start; ++p) {
-    if (supplies(line[p])) return true;
+                       std::size_t end, WordScratch& s) {
+  if (!(s.dot_run_start <= start && end <= s.dot_run_end)) {
+    std::size_t a = start;
+    while (a > 0 && !is_white_space(line[a - 1])) --a;
+    std::size_t b = end;
+    while (b < line.size() && !is_white_space(line[b])) ++b;
+    s.dot_run_start = a;
+    s.dot_run_end = b;
+    s.dot_first = s.dot_last = WordScratch::kNone;
+    for (std::size_t p = a; p < b; ++p) {
+      const char32_t c = line[p];
+      if (is_ascii_digit(c) || is_ascii_letter(c) ||
+          (t.punctuation.contains(c) && !is_lower_punctuation(t, c))) {
+        if (s.dot_first == WordScratch::kNone) s.dot_first = p;
+        s.dot_last = p;
+      }
+    }
   }
-  for (std::size_t p = end; p < b; ++p) {
-    if (supplies(line[p])) return true;
-  }
-  return false;
+  if (s.dot_run_start == start && s.dot_run_end == end) return true;
+  // The word's own letters supply too, so look only outside [start, end).
+  return s.dot_first < start || (s.dot_last != WordScratch::kNone && s.dot_last >= end);
 }
 
 std::uint32_t penalty_of(const Contraction& c) {
@@ -228,7 +271,7 @@ bool whole_word_admissible(WordContext& w, const Contraction& c) {
     auto it = w.t.wordsign_cells.find(c.cell);
     if (it != w.t.wordsign_cells.end() && !it->second.contains(w.s.lower)) return false;
   }
-  if (c.needs_upper_dot && !run_has_upper_dot(w.t, w.line, w.start, w.end)) return false;
+  if (c.needs_upper_dot && !run_has_upper_dot(w.t, w.line, w.start, w.end, w.s)) return false;
   if (c.avoid_lower_punct && c.has(Position::Wordsign)) {
     if (w.start > 0 && is_lower_punctuation(w.t, w.line[w.start - 1])) return false;
     if (w.end < w.line.size() && is_lower_punctuation(w.t, w.line[w.end])) return false;
@@ -239,9 +282,8 @@ bool whole_word_admissible(WordContext& w, const Contraction& c) {
 // Relative positions: the candidate covers [i, e) of the word.
 bool admissible(WordContext& w, const Contraction& c, std::size_t i, std::size_t e) {
   const std::size_t s = w.start + i;
-  for (std::size_t b : w.s.boundaries) {
-    if (b > s && b < w.start + e) return false;
-  }
+  auto b = std::upper_bound(w.s.boundaries.begin(), w.s.boundaries.end(), s);
+  if (b != w.s.boundaries.end() && *b < w.start + e) return false;
   if (i > 0 && c.not_after.find(w.s.lower[i - 1]) != std::string::npos) {
     return false;
   }
@@ -252,19 +294,7 @@ bool admissible(WordContext& w, const Contraction& c, std::size_t i, std::size_t
 }  // namespace
 
 bool is_standing_alone(std::u32string_view line, std::size_t start, std::size_t end) {
-  std::size_t p = start;
-  while (p > 0 && is_opening_mark(line[p - 1])) --p;
-  if (p > 0 && !is_word_separator(line[p - 1])) return false;
-
-  p = end;
-  while (p + 1 < line.size() && line[p] == U'\'' && is_ascii_letter(line[p + 1])) {
-    std::size_t q = p + 1;
-    while (q < line.size() && is_ascii_letter(line[q])) ++q;
-    if (!is_contraction_suffix(line.substr(p + 1, q - p - 1))) break;
-    p = q;
-  }
-  while (p < line.size() && is_closing_mark(line[p])) ++p;
-  return p == line.size() || is_word_separator(line[p]);
+  return alone_before(line, start) && alone_after(line, end, nullptr);
 }
 
 bool is_lower_punctuation(const EnglishTranslator& translator, char32_t c) {
@@ -291,7 +321,7 @@ const SegmentChoice& choose_segments(const EnglishTranslator& t, std::u32string_
   if (!in_capital_passage) add_capital_boundaries(line, start, end, s.boundaries);
   std::sort(s.boundaries.begin(), s.boundaries.end());
 
-  const bool alone = is_standing_alone(line, start, end);
+  const bool alone = alone_before(line, start) && alone_after(line, end, &s);
   WordContext w{t, line, start, end, alone, s, ShortformRule(t, line, start, end, s)};
   s.best.assign(n + 1, WordScratch::Best{0, 0, 0, {}});
   for (std::size_t i = n; i-- > 0;) {

@@ -36,8 +36,22 @@ struct WordFlags {
   bool opens_capital_passage = false;
 };
 
-// Buffers reused from word to word so that a line allocates only while they grow.
+// Buffers reused from word to word so that a line allocates only while they grow, and facts
+// about the runs around the words that the next word of the same run can reuse. One scratch
+// serves one line; start a fresh one for the next line.
 struct WordScratch {
+  static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+  // The non-whitespace run last examined and its first and last character that supplies an
+  // upper dot (kNone when none does).
+  std::size_t dot_run_start = kNone, dot_run_end = 0, dot_first = kNone, dot_last = kNone;
+  // The run of letters and apostrophes last examined and the shortform rule's allowlist verdict.
+  std::size_t sw_run_start = kNone, sw_run_end = 0;
+  bool sw_allowed = false;
+  // The last apostrophe-suffix chain after a word: word ends in [chain_first, chain_last] share
+  // the verdict of the "after" half of standing alone.
+  std::size_t chain_first = kNone, chain_last = 0;
+  bool chain_alone = false;
+
   struct Best {
     std::uint32_t cost;
     std::uint32_t penalty;

@@ -18,7 +18,7 @@ using Map = std::vector<std::size_t>;
 struct LineCase {
   const char* text;
   const char* braille;
-  Map text_to_braille;  // empty: not checked here (the properties still are)
+  Map text_to_braille = {};  // empty: not checked here (the properties still are)
 };
 
 void PrintTo(const LineCase& c, std::ostream* os) { *os << c.text; }
@@ -28,11 +28,15 @@ void PrintTo(const LineCase& c, std::ostream* os) { *os << c.text; }
 void expect_well_formed(std::string_view text, const EnglishLine& line) {
   const std::string label(text.substr(0, 40));
   const std::u32string cells = utf8::to_u32(line.braille);
-  for (char32_t c : cells) EXPECT_TRUE(c >= 0x2800 && c <= 0x28FF) << label;
+  for (char32_t c : cells) {
+    EXPECT_TRUE(c >= 0x2800 && c <= 0x28FF) << label;
+  }
   ASSERT_EQ(line.text_to_braille.size(), utf8::to_u32(text).size()) << label;
   for (std::size_t i = 0; i < line.text_to_braille.size(); ++i) {
     EXPECT_LE(line.text_to_braille[i], cells.size()) << label;
-    if (i > 0) EXPECT_LE(line.text_to_braille[i - 1], line.text_to_braille[i]) << label;
+    if (i > 0) {
+      EXPECT_LE(line.text_to_braille[i - 1], line.text_to_braille[i]) << label;
+    }
   }
 }
 
@@ -42,7 +46,9 @@ TEST_P(TranslateEnglishLine, BrailleAndMap) {
   const LineCase& c = GetParam();
   const EnglishLine line = translate_english_line(grade2(), c.text);
   EXPECT_EQ(line.braille, c.braille) << c.text;
-  if (!c.text_to_braille.empty()) EXPECT_EQ(line.text_to_braille, c.text_to_braille) << c.text;
+  if (!c.text_to_braille.empty()) {
+    EXPECT_EQ(line.text_to_braille, c.text_to_braille) << c.text;
+  }
   expect_well_formed(c.text, line);
 }
 
@@ -133,10 +139,20 @@ TEST(TranslateEnglishLine, AnyInputIsWellFormed) {
   std::string many_caps;
   for (int i = 0; i < 3000; ++i) many_caps += "AB ";
   std::string closers = "AB CD EF" + std::string(5000, ')');
+  // Long runs without whitespace, where every word looks at the same neighbourhood.
+  std::string repeated[5];
+  for (int i = 0; i < 20000; ++i) {
+    repeated[0] += "a'";
+    repeated[1] += "in.";
+    repeated[2] += "Ab";
+    repeated[3] += "ab";
+    repeated[4] += "it's";
+  }
   const std::string inputs[] = {
       "\xff\xfe broken \xc3",  "'''", "\"\"\"", "''s", "a'", "'", ".,.,", "1.", "1..2", ",1",
       "A", "aA", "Aa", "AAa", "a1b2c3", "--", "—", "…", "\t\t", long_word, long_number,
-      many_caps, closers, std::string("a\0b", 3), "ĀB CD EF", "AB\u00a0CD\u3000EF",
+      many_caps, closers, repeated[0], repeated[1], repeated[2], repeated[3], repeated[4],
+      std::string(30000, '.') + "in.in", std::string("a\0b", 3), "ĀB CD EF", "AB\u00a0CD\u3000EF",
   };
   for (const std::string& text : inputs) {
     expect_well_formed(text, translate_english_line(grade2(), text));
