@@ -48,10 +48,11 @@ def punctuation_table():
 
 
 def render_punctuation(table):
-    lines = [HEADER, f"// Unicode {UNICODE_VERSION}: {len(table)} BMP punctuation and symbol code points"
-             " in increasing order,\n// and their classes as digits whose byte value is the"
+    n = len(table)
+    lines = [HEADER, f"// Unicode {UNICODE_VERSION}: {n} BMP punctuation and symbol code points in"
+             " increasing order,\n// and their classes as digits whose byte value is the"
              " CharType (0x30-0x34).\n"]
-    lines.append(f"inline constexpr std::array<std::uint16_t, {len(table)}> kPunctuationCodes{{{{\n")
+    lines.append(f"inline constexpr std::array<std::uint16_t, {n}> kPunctuationCodes{{{{\n")
     for i in range(0, len(table), 10):
         lines.append("    " + ", ".join(f"0x{cp:04X}" for cp, _ in table[i:i + 10]) + ",\n")
     lines.append("}};\n\n")
@@ -140,7 +141,8 @@ def render_escapes(ranges):
     lines = [HEADER, f"// Unicode {UNICODE_VERSION}: {len(ranges)} ranges ({total} code points) of"
              " characters written as \\u{hex}:\n// general categories Cc Cf Cs Co Cn Zl Zp Zs"
              " (but not U+0020), and Grapheme_Extend.\n"]
-    lines.append(f"inline constexpr std::array<CodeRange, {len(ranges)}> kUnicodeEscapeRanges{{{{\n")
+    lines.append(f"inline constexpr std::array<CodeRange, {len(ranges)}>"
+                 " kUnicodeEscapeRanges{{\n")
     for i in range(0, len(ranges), 4):
         lines.append("    " + " ".join(f"{{0x{a:05X}, 0x{b:05X}}}," for a, b in ranges[i:i + 4])
                      + "\n")

@@ -21,7 +21,8 @@ constexpr bool is_repeat_mark(char32_t c) { return c == U'ゝ' || c == U'ヽ'; }
 // The voiced form of the kana before a voiced iteration mark; other characters stay as they are.
 char32_t voiced(char32_t c) {
   static constexpr std::u32string_view kVoiceable =
-      U"かきくけこさしすせそたちつてとはひふへほカキクケコサシスセソタチツテトハヒフヘホ";
+      U"かきくけこさしすせそたちつてとはひふへほ"
+      U"カキクケコサシスセソタチツテトハヒフヘホ";
   if (c == U'う') return U'ゔ';
   if (c == U'ウ') return U'ヴ';
   if (kVoiceable.find(c) != std::u32string_view::npos) return c + 1;

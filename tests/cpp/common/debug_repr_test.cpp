@@ -51,7 +51,9 @@ TEST(DebugQuote, EscapeTableIsSortedAndDisjoint) {
   const auto& ranges = tables::kUnicodeEscapeRanges;
   for (std::size_t i = 0; i < ranges.size(); ++i) {
     EXPECT_LE(ranges[i].first, ranges[i].last);
-    if (i > 0) EXPECT_GT(ranges[i].first, ranges[i - 1].last + 1) << i;
+    if (i > 0) {
+      EXPECT_GT(ranges[i].first, ranges[i - 1].last + 1) << i;
+    }
   }
   EXPECT_EQ(ranges.front().first, 0u);
   EXPECT_EQ(ranges.back().last, 0x10FFFFu);
@@ -61,7 +63,9 @@ TEST(DebugQuote, RangeBoundaries) {
   for (const auto& r : tables::kUnicodeEscapeRanges) {
     EXPECT_TRUE(needs_unicode_escape(r.first));
     EXPECT_TRUE(needs_unicode_escape(r.last));
-    if (r.first > 0) EXPECT_FALSE(needs_unicode_escape(r.first - 1)) << std::hex << +r.first;
+    if (r.first > 0) {
+      EXPECT_FALSE(needs_unicode_escape(r.first - 1)) << std::hex << +r.first;
+    }
   }
   EXPECT_FALSE(needs_unicode_escape(U' '));
 }

@@ -55,7 +55,9 @@ TEST(Normalise, RewritesTextAndMapsEveryByte) {
     const NormalisedText n = normalise(tc.input);
     EXPECT_EQ(n.text, tc.expected) << tc.name;
     EXPECT_EQ(n.map, tc.map) << tc.name;
-    if (n.map) EXPECT_EQ(n.map->size(), n.text.size()) << tc.name;
+    if (n.map) {
+      EXPECT_EQ(n.map->size(), n.text.size()) << tc.name;
+    }
   }
 }
 

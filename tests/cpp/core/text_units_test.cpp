@@ -66,7 +66,8 @@ const UnitsCase kUnitsCases[] = {
     {"no numeral in chain", "百万人", {{U"百", 0, J}, {U"万", 3, J}, {U"人", 6, J}}},
     {"other kanji stops the chain", "三人百", {{U"三", 0, N}, {U"人", 3, J}, {U"百", 6, J}}},
     {"arabic digits do not promote", "3百", {{U"3", 0, CharType::Digit}, {U"百", 1, J}}},
-    {"malformed byte is one unit", "\xff" "あ", {{U"\uFFFD", 0, CharType::Symbol}, {U"あ", 1, H}}},
+    {"malformed byte is one unit", "\xff" "あ",
+     {{U"\uFFFD", 0, CharType::Symbol}, {U"あ", 1, H}}},
     {"truncated sequence", "\xe3\x81", {{U"\uFFFD", 0, CharType::Symbol},
                                         {U"\uFFFD", 1, CharType::Symbol}}},
 };
@@ -88,7 +89,9 @@ TEST(TextUnits, JoiningSmallKanaAreExactlyTheEighteen) {
     EXPECT_EQ(is_joining_small_kana(c), joining.find(c) != std::u32string::npos)
         << std::hex << static_cast<std::uint32_t>(c);
   }
-  for (char32_t c : std::u32string_view(U"十百千万億兆")) EXPECT_TRUE(is_place_value_kanji(c));
+  for (char32_t c : std::u32string_view(U"十百千万億兆")) {
+    EXPECT_TRUE(is_place_value_kanji(c));
+  }
   EXPECT_FALSE(is_place_value_kanji(U'一'));
 }
 
