@@ -12,7 +12,7 @@ from .transcribe import Settings, Transcriber, init_worker, run_batch
 
 # Lines are sent to workers in batches, so that one message carries enough work to be worth it.
 BATCH_LINES = 256
-BATCH_CHARS = 1 << 16
+BATCH_CHARS = 1 << 14
 # Batches in flight per worker: enough to keep every worker busy, few enough to bound memory.
 BATCHES_AHEAD = 4
 
