@@ -1,0 +1,156 @@
+"""Corpus readers: sentences as (text, units, per-unit labels, per-unit blank-after flags)."""
+from __future__ import annotations
+
+import json
+import unicodedata
+from dataclasses import dataclass
+from pathlib import Path
+from typing import Iterator
+
+from .labels import SILENT, align, convention, fix_numeral_continuations, numeral_labels
+from .labels import unit_label
+from .text import DIGIT, NUMERAL, Unit, normalise, text_units, to_katakana
+
+#: Counters that, after a one-digit number, make the number part of a word (1日, 1人, 1つ).
+WORD_COUNTERS = {"日": ("カ", "タチ"), "人": ("リ",), "つ": ("ツ",)}
+
+
+@dataclass
+class Sentence:
+    text: str  # normalised, as the predictor sees it
+    units: list[Unit]
+    labels: list[str | None]  # None: no trustworthy label
+    blank_after: list[int] | None  # 1: a word starts after this unit; None: not annotated
+    weight: float = 1.0
+
+
+def _is_gap_char(ch: str) -> bool:
+    return unicodedata.category(ch)[0] in "ZPSC"
+
+
+@dataclass
+class Morpheme:
+    start: int  # character offset in the original text
+    surface: str
+    reading: str  # katakana, particles already as ワ/エ
+    pos: str
+    pos2: str
+    conj_form: str
+
+
+def label_sentence(raw_text: str, morphemes: list[Morpheme]) -> tuple[str, list[Unit], list]:
+    """Normalised text, its units and one label per unit (None where no alignment exists)."""
+    text, src = normalise(raw_text)
+    units = text_units(text)
+    owner = [0] * len(raw_text)  # morpheme index of each original character
+    for k, m in enumerate(morphemes):
+        for c in range(m.start, min(m.start + len(m.surface), len(raw_text))):
+            owner[c] = k
+    groups: dict[int, list[int]] = {}
+    for ui, u in enumerate(units):
+        groups.setdefault(owner[src[u.start]], []).append(ui)
+    labels: list[str | None] = [None] * len(units)
+    for k, uis in groups.items():
+        m = morphemes[k]
+        if uis != list(range(uis[0], uis[-1] + 1)):
+            continue
+        if uis[-1] + 1 < len(units) and owner[src[units[uis[-1]].start + len(units[uis[-1]].text) - 1]] != k:
+            continue  # a unit spanning two morphemes
+        mu = tuple(units[i] for i in uis)
+        nxt = morphemes[k + 1] if k + 1 < len(morphemes) else None
+        word_counter = (nxt is not None and nxt.surface in WORD_COUNTERS
+                        and convention(nxt.reading) in WORD_COUNTERS[nxt.surface])
+        if all(u.type == NUMERAL for u in mu) and m.pos2 == "数詞" and not word_counter:
+            labels[uis[0]:uis[-1] + 1] = numeral_labels(units, range(uis[0], uis[-1] + 1))
+            continue
+        if all(u.type == DIGIT for u in mu):
+            r = convention(m.reading)
+            if len(mu) == 1 and word_counter and r and not r.isdigit():
+                labels[uis[0]] = r
+            else:
+                for i in uis:
+                    labels[i] = units[i].first
+            continue
+        reading = convention(m.reading, keep_final_u=m.pos == "動詞")
+        pieces = _aligned(mu, reading)
+        if pieces is None:
+            continue
+        ls = fix_numeral_continuations(mu, [unit_label(u, p) for u, p in zip(mu, pieces)])
+        for i, lab in zip(uis, ls):
+            labels[i] = lab
+    return text, units, labels
+
+
+_CACHE: dict[tuple, list[str] | None] = {}
+
+
+def _aligned(mu: tuple[Unit, ...], reading: str) -> list[str] | None:
+    key = (tuple((u.text, u.type) for u in mu), reading)
+    if key not in _CACHE:
+        if len(reading) > 40 or len(mu) > 20:
+            _CACHE[key] = None
+        else:
+            _CACHE[key] = align(mu, reading)
+    return _CACHE[key]
+
+
+def blank_flags(raw_text: str, text: str, units: list[Unit], starts: list[int]) -> list[int]:
+    """1 after a unit when a word starts at the next unit and neither side is punctuation."""
+    _, src = normalise(raw_text)
+    word_starts = set(starts)
+    out = [0] * len(units)
+    for i in range(len(units) - 1):
+        a, b = units[i], units[i + 1]
+        if _is_gap_char(a.first) or _is_gap_char(b.first):
+            continue
+        if src[b.start] in word_starts and src[b.start] != src[a.start]:
+            out[i] = 1
+    return out
+
+
+def read_kwdlc(path: Path, weight: float = 1.0) -> Iterator[Sentence]:
+    for line in open(path, encoding="utf-8"):
+        r = json.loads(line)
+        gold = r["reading"].replace(" ", "")
+        ms = r["morphemes"]
+        readings = [to_katakana(m["reading"]) for m in ms]
+        if sum(map(len, readings)) == len(gold):  # take ワ/エ of the particles from the gold line
+            pos = 0
+            for k, rd in enumerate(readings):
+                readings[k] = gold[pos:pos + len(rd)]
+                pos += len(rd)
+        morphs = [Morpheme(m["start"], m["surface"], rd, m["pos"], m["pos2"], m["conj_form"])
+                  for m, rd in zip(ms, readings)]
+        text, units, labels = label_sentence(r["text"], morphs)
+        flags = blank_flags(r["text"], text, units, r.get("braille_words") or r["bunsetsu"])
+        yield Sentence(text, units, labels, flags, weight)
+
+
+def mecab_morphemes(parsed: str) -> list[Morpheme]:
+    """MeCab (UniDic) output of one sentence into morphemes with convention readings."""
+    out, pos = [], 0
+    for line in parsed.split("\n"):
+        if not line or line == "EOS" or "\t" not in line:
+            continue
+        surface, feats = line.split("\t", 1)
+        f = feats.split(",")
+        kana = f[20] if len(f) > 20 and f[20] not in ("", "*") else ""
+        if not kana:
+            kana = f[9] if len(f) > 9 and f[9] not in ("", "*") else surface
+        if f[0] == "助詞" and surface in ("は", "へ"):
+            kana = {"は": "ワ", "へ": "エ"}[surface]
+        conj = f[5] if len(f) > 5 else ""
+        out.append(Morpheme(pos, surface, kana, f[0], "数詞" if f[1] == "数詞" else f[1], conj))
+        pos += len(surface)
+    return out
+
+
+def read_annotated(path: Path, weight: float) -> Iterator[Sentence]:
+    """Sentences annotated by MeCab: a file of `text TAB parsed` blocks (see annotate.py)."""
+    for line in open(path, encoding="utf-8"):
+        r = json.loads(line)
+        morphs = mecab_morphemes(r["mecab"])
+        if "".join(m.surface for m in morphs) != r["text"]:
+            continue
+        text, units, labels = label_sentence(r["text"], morphs)
+        yield Sentence(text, units, labels, None, weight)
