@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "common/utf8.h"
+
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -200,6 +202,41 @@ TEST(UnitFeatures, PlaceholderNeighbourIsSeenByCodePointAndType) {
   EXPECT_EQ(*find_kind(keys, FT::TypeNext1), feature_key_types(FT::TypeNext1, 0x31));
   EXPECT_EQ(*find_kind(keys, FT::CharPrev1CurNext1),
             feature_key_ints(FT::CharPrev1CurNext1, 0xE000, U'い', 0xE001));
+}
+
+TEST(UnitFeatures, UnitsOfRealText) {
+  // 十 is promoted to a numeral next to 三, so 日 follows two numeral units.
+  const auto units = text_units("三十日\uE000きゃ");
+  ASSERT_EQ(units.size(), 5u);
+  const FeatureLists lists = unit_features(units, {});
+  EXPECT_EQ(find_kind(lists.unit(2), FT::NumeralsBeforeKanji)->byte_arg, 2);
+  EXPECT_EQ(find_kind(lists.unit(1), FT::NumeralRunLength)->byte_arg, 2);
+  EXPECT_EQ(*find_kind(lists.unit(4), FT::TypePrev1), feature_key_types(FT::TypePrev1, 0x32));
+  EXPECT_EQ(lists.unit(4)[1], feature_key_ints(FT::UnitPair, U'き', U'ゃ'));
+}
+
+TEST(UnitFeatures, EveryUnitGetsAListStartingWithTheBias) {
+  const char32_t alphabet[] = {U'あ', U'ゃ', U'三', U'十', U'山', U'A', U'1', 0xE000, U'、', U' '};
+  std::uint32_t state = 12345;
+  for (int round = 0; round < 200; ++round) {
+    std::u32string text;
+    const int length = round % 23;
+    for (int k = 0; k < length; ++k) {
+      state = state * 1103515245u + 12345u;
+      text.push_back(alphabet[(state >> 16) % std::size(alphabet)]);
+    }
+    const auto units = text_units(utf8::from_u32(text));
+    std::vector<std::uint8_t> marks(units.size() / 2, 1);  // shorter than the units
+    const FeatureLists lists = unit_features(units, marks);
+    ASSERT_EQ(lists.size(), units.size());
+    for (std::size_t i = 0; i < units.size(); ++i) {
+      const auto keys = lists.unit(i);
+      ASSERT_FALSE(keys.empty());
+      EXPECT_EQ(keys[0], feature_key(FT::Bias));
+      EXPECT_LE(keys.size(), kMaxKeysPerUnit);
+      for (const FeatureKey& k : keys) EXPECT_TRUE(is_valid_feature_type(k.kind));
+    }
+  }
 }
 
 TEST(UnitFeatures, EmptyTextAndReuse) {
