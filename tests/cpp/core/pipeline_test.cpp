@@ -68,12 +68,14 @@ TEST(PredictUnits, WordsSeparatorsAndTrailingBlanks) {
 }
 
 TEST(PredictUnits, CopiesAndKatakana) {
-  const Model m = TinyModel().boundary_after(U"ア").boundary_after(U"、").build();
+  const Model m = TinyModel().boundary_after(U"ア").boundary_after(U"キャ").build();
   expect_cases(m, {
                       // Symbols, blanks and unknown characters are copied without a blank.
                       {"、。!ｱ", "、。!ｱ", "、。!ｱ"},
                       // Katakana is copied; a boundary after it writes a blank.
                       {"アイ", "ア イ", "ア/イ"},
+                      // The cut after a joined unit comes after its small kana.
+                      {"キャア", "キャ ア", "キャ/ア"},
                       // Invisible characters write nothing.
                       {"ア\u200Bイ", "ア イ", "ア/\u200Bイ"},
                   });
