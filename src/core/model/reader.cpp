@@ -105,13 +105,14 @@ std::expected<std::string, ModelError> Reader::string() {
   return s;
 }
 
-std::size_t Reader::reserve_hint(std::uint64_t count, std::size_t min_item_bytes) const {
+std::size_t Reader::reserve_hint(std::uint64_t count, std::size_t min_item_bytes,
+                                 std::uint64_t max_items) const {
   constexpr std::uint64_t kUnknownSizeCap = 1u << 16;
   std::uint64_t cap = kUnknownSizeCap;
   if (size_hint_ > 0) {
     const std::uint64_t position = consumed_ - (end_ - pos_);
     const std::uint64_t left = size_hint_ > position ? size_hint_ - position : 0;
-    cap = left / (min_item_bytes == 0 ? 1 : min_item_bytes);
+    cap = std::min(max_items, left / (min_item_bytes == 0 ? 1 : min_item_bytes));
   }
   return static_cast<std::size_t>(std::min(count, cap));
 }

@@ -61,7 +61,7 @@ class Reader {
   std::expected<void, ModelError> array(std::uint64_t count, std::vector<T>& out) {
     static_assert(std::is_trivially_copyable_v<T>);
     out.clear();
-    out.reserve(reserve_hint(count, sizeof(T)));
+    out.reserve(reserve_hint(count, sizeof(T), count));
     constexpr std::uint64_t kChunk = (1u << 20) / sizeof(T) + 1;
     while (out.size() < count) {
       const std::size_t done = out.size();
@@ -78,8 +78,11 @@ class Reader {
   }
 
   // How many of `count` items, each at least `min_item_bytes` long on disk, it is worth
-  // reserving room for: never more than the rest of the file can hold.
-  std::size_t reserve_hint(std::uint64_t count, std::size_t min_item_bytes) const;
+  // reserving room for: never more than the rest of the file can hold, nor `max_items`
+  // (beyond the first reservation a list grows geometrically as its items arrive).
+  static constexpr std::uint64_t kMaxReserve = 1u << 20;
+  std::size_t reserve_hint(std::uint64_t count, std::size_t min_item_bytes,
+                           std::uint64_t max_items = kMaxReserve) const;
 
   // True when the last failed read ran into the end of the file (not an I/O error).
   bool at_end_of_file() const { return eof_; }
