@@ -58,7 +58,7 @@ def label_sentence(raw_text: str, morphemes: list[Morpheme]) -> tuple[str, list[
             continue  # a unit spanning two morphemes
         mu = tuple(units[i] for i in uis)
         nxt = morphemes[k + 1] if k + 1 < len(morphemes) else None
-        word_counter = (nxt is not None and nxt.surface in WORD_COUNTERS
+        word_counter = (len(uis) == 1 and nxt is not None and nxt.surface in WORD_COUNTERS
                         and convention(nxt.reading) in WORD_COUNTERS[nxt.surface])
         if all(u.type == NUMERAL for u in mu) and m.pos2 == "数詞" and not word_counter:
             labels[uis[0]:uis[-1] + 1] = numeral_labels(units, range(uis[0], uis[-1] + 1))

@@ -13,7 +13,7 @@ _HANDAKU = dict(zip("ハヒフヘホ", "パピプペポ"))
 
 
 def load(path: Path = DEFAULT_PATH) -> dict[str, list[str]]:
-    """kanji -> katakana readings (on, kun without okurigana, then name readings)."""
+    """kanji -> katakana readings (on, then kun with and without okurigana)."""
     out: dict[str, list[str]] = {}
     with open(path, "rb") as f:
         for raw in f:
@@ -25,6 +25,8 @@ def load(path: Path = DEFAULT_PATH) -> dict[str, list[str]]:
                 continue
             kanji, readings = fields[0], []
             for tok in fields[1:]:
+                if tok in ("T1", "T2"):
+                    break  # name readings follow: too loose for aligning ordinary words
                 tok = tok.replace("-", "")
                 if not tok or not ("\u3041" <= tok[0] <= "\u30ff"):
                     continue

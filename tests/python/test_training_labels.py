@@ -1,0 +1,68 @@
+"""Word readings become unit labels the predictor can reproduce."""
+import sys
+from pathlib import Path
+
+import pytest
+
+sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "training"))
+
+from kotori_train import kanjidic, labels  # noqa: E402
+from kotori_train.corpora import Morpheme, blank_flags, label_sentence  # noqa: E402
+from kotori_train.text import text_units  # noqa: E402
+
+needs_kanjidic = pytest.mark.skipif(not kanjidic.DEFAULT_PATH.exists(), reason="no KANJIDIC")
+
+
+@pytest.fixture(scope="module", autouse=True)
+def kanji_readings():
+    if kanjidic.DEFAULT_PATH.exists():
+        labels.use_kanjidic(kanjidic.load())
+
+
+@pytest.mark.parametrize("reading,verb,expected", [
+    ("トウキョウ", False, "トーキョー"), ("センセイ", False, "センセイ"), ("オモウ", True, "オモウ"),
+    ("イオウ", False, "イオー"), ("ネエサン", False, "ネーサン"), ("クウキ", False, "クーキ"),
+])
+def test_long_vowels(reading, verb, expected):
+    assert labels.convention(reading, keep_final_u=verb) == expected
+
+
+def morphs(*items):
+    out, pos = [], 0
+    for surface, reading, pos2 in items:
+        out.append(Morpheme(pos, surface, reading, "名詞", pos2, "*"))
+        pos += len(surface)
+    return out
+
+
+@needs_kanjidic
+@pytest.mark.parametrize("items,expected", [
+    ([("東京", "トウキョウ", "地名")], ["トー", "キョー"]),
+    ([("大人", "オトナ", "普通名詞")], ["オトナ", "---"]),
+    ([("学校", "ガッコウ", "普通名詞")], ["ガッ", "コー"]),
+    ([("人々", "ヒトビト", "普通名詞")], ["ヒト", "ビト"]),
+    # Numbers written in kanji take what the numeral rule writes.
+    ([("三百五十", "サンビャクゴジュウ", "数詞")], ["3", "0", "5", "0"]),
+    ([("二十", "ニジュウ", "数詞"), ("日", "カ", "接尾辞")], ["2", "0", "カ"]),
+    # A word reading starting on a numeral kanji has nothing to continue: it moves to the end.
+    ([("二十日", "ハツカ", "時相名詞")], ["_", "ハツ", "カ"]),
+    ([("一", "ヒト", "数詞"), ("つ", "ツ", "接尾辞")], ["ヒト", "ツ"]),
+    ([("３", "サン", "数詞"), ("匹", "ビキ", "接尾辞")], ["3", "ビキ"]),
+    ([("１", "ヒト", "数詞"), ("人", "リ", "接尾辞")], ["ヒト", "リ"]),
+    ([("は", "ワ", "副助詞")], ["ワ"]),
+])
+def test_unit_labels(items, expected):
+    text = "".join(s for s, _, _ in items)
+    _, units, got = label_sentence(text, morphs(*items))
+    assert got == expected
+
+
+def test_unalignable_kana_leaves_no_label():
+    _, _, got = label_sentence("ねこ", morphs(("ねこ", "イヌ", "普通名詞")))
+    assert got == [None, None]
+
+
+def test_blank_flags_skip_punctuation():
+    text = "猫が、犬を見た"
+    flags = blank_flags(text, text, text_units(text), [0, 3, 5])
+    assert flags == [0, 0, 0, 0, 1, 0, 0]
