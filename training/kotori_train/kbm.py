@@ -304,7 +304,7 @@ class _Out:
 
     def array(self, code: str, values: Sequence) -> None:
         """Packs values with struct code B/b/H/I/f, little-endian; numpy arrays in bulk."""
-        if hasattr(values, "dtype") and hasattr(values, "astype"):
+        if _is_array(values):
             dtype = {"B": "<u1", "b": "<i1", "H": "<u2", "I": "<u4", "f": "<f4"}[code]
             self.parts.append(values.astype(dtype, copy=False).tobytes())
         else:
@@ -346,6 +346,35 @@ def _check_count(name: str, value: int, limit: int = MAX_COUNT) -> None:
         raise KbmError(f"{name}={value} exceeds {limit}")
 
 
+def _is_array(values) -> bool:
+    return hasattr(values, "dtype") and hasattr(values, "astype")
+
+
+def _within(values: Sequence[int], lo: int, hi: int) -> bool:
+    """lo <= v <= hi for every value; vectorised for numpy arrays."""
+    if len(values) == 0:
+        return True
+    if _is_array(values):
+        return bool(values.min() >= lo and values.max() <= hi)
+    return all(lo <= v <= hi for v in values)
+
+
+def _non_decreasing(values: Sequence[int]) -> int | None:
+    """The first index whose value is below its predecessor (0 for a negative first value)."""
+    if _is_array(values):
+        import numpy as np
+
+        steps = np.diff(values.astype(np.int64), prepend=0)
+        bad = np.flatnonzero(steps < 0)
+        return int(bad[0]) if len(bad) else None
+    previous = 0
+    for j, v in enumerate(values):
+        if v < previous:
+            return j
+        previous = v
+    return None
+
+
 def _validate(model: KbmModel) -> None:
     if model.magic != MAGIC or model.version != VERSION:
         raise KbmError("magic and version must be KOTO / 6")
@@ -364,21 +393,21 @@ def _validate(model: KbmModel) -> None:
         raise KbmError("rowind and weights differ in length")
     if len(csc.colptr) != model.n_features + 1:
         raise KbmError(f"colptr needs n_features + 1 = {model.n_features + 1} values")
-    previous = 0
-    for j, p in enumerate(csc.colptr):
-        if not previous <= p <= nnz:
-            raise KbmError(f"colptr[{j}]={p} breaks 0 <= colptr non-decreasing <= {nnz}")
-        previous = p
-    if csc.colptr[-1] != nnz:
+    j = _non_decreasing(csc.colptr)
+    if j is not None:
+        raise KbmError(f"colptr[{j}]={csc.colptr[j]} is below its predecessor")
+    if int(csc.colptr[-1]) != nnz:
         raise KbmError(f"colptr ends at {csc.colptr[-1]}, not n_nonzero={nnz}")
-    if any(not 0 <= r < model.n_classes for r in csc.rowind):
+    if not _within(csc.rowind, 0, model.n_classes - 1):
         raise KbmError("a rowind value is not a class index")
-    if any(not -128 <= w <= 127 for w in csc.weights):
+    if not _within(csc.weights, -128, 127):
         raise KbmError("a weight is outside -128..127")
     b = model.boundary
     if isinstance(b, LinearBoundary):
         if len(b.weights) != model.n_features:
             raise KbmError(f"linear boundary needs {model.n_features} weights")
+        if not _within(b.weights, -128, 127):
+            raise KbmError("a boundary weight is outside -128..127")
     else:
         _check_count("vocabulary count", len(b.vocabulary))
         _check_count("n_cat_columns", b.n_cat_columns, MAX_CAT_COLUMNS)
