@@ -184,7 +184,8 @@ def main() -> None:
     theirs_rate = len(lines) / theirs["seconds"]
     print(f"corpus: {source}; {len(raw) / 1e6:.1f} MB, {len(lines)} lines")
     print(f"ours:     {ours_rate:12.0f} lines/s  ({ours['seconds']:.2f} s)  via {ours['via']}")
-    print(f"liblouis: {theirs_rate:12.0f} lines/s  ({theirs['seconds']:.2f} s)  via {theirs['via']}")
+    print(f"liblouis: {theirs_rate:12.0f} lines/s  ({theirs['seconds']:.2f} s)  "
+          f"via {theirs['via']}")
     print(f"ratio ours/liblouis: {ours_rate / theirs_rate:.2f}")
     print(f"lines failed: ours {ours['failures']}, liblouis {theirs['failures']}")
     print(f"lines written identically: {same} of {len(lines)} ({100 * same / len(lines):.1f} %)")

@@ -378,7 +378,9 @@ EnglishTranslator build_english_translator(const UebTable& table) {
   t.punctuation = char_map(raw.punctuation);
   for (const auto& [key, quote] : raw.quotes) {
     const std::u32string k = utf8::to_u32(key);
-    if (k.size() == 1) t.quotes.emplace(k[0], std::pair{cells_of(quote.open), cells_of(quote.close)});
+    if (k.size() == 1) {
+      t.quotes.emplace(k[0], std::pair{cells_of(quote.open), cells_of(quote.close)});
+    }
   }
   const RawIndicators& ind = raw.indicators;
   t.capital = cells_of(ind.capital);

@@ -315,7 +315,9 @@ const SegmentChoice& choose_segments(const EnglishTranslator& t, std::u32string_
                                      WordScratch& s) {
   const std::size_t n = end - start;
   s.lower.clear();
-  for (std::size_t p = start; p < end; ++p) s.lower.push_back(static_cast<char>(ascii_lower(line[p])));
+  for (std::size_t p = start; p < end; ++p) {
+    s.lower.push_back(static_cast<char>(ascii_lower(line[p])));
+  }
   s.boundaries.clear();
   add_division_boundaries(t, start, s);
   if (!in_capital_passage) add_capital_boundaries(line, start, end, s.boundaries);

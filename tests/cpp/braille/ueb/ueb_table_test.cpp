@@ -220,7 +220,9 @@ INSTANTIATE_TEST_SUITE_P(
                   "[indicators]\ncapital = \"a\"\ncapital_word = \"b\"\n[letters]\n[digits]\n"
                   "[punctuation]\n"},
         ParseCase{"QuoteNotTable", with("[quotes]\n\"q\" = 3")},
-        ParseCase{"LetterNotString", "[indicators]\ncapital = \"a\"\ncapital_word = \"b\"\nnumber = \"c\"\n[letters]\na = true\n[digits]\n[punctuation]\n"},
+        ParseCase{"LetterNotString",
+                  "[indicators]\ncapital = \"a\"\ncapital_word = \"b\"\nnumber = \"c\"\n"
+                  "[letters]\na = true\n[digits]\n[punctuation]\n"},
         ParseCase{"MisspeltContractionKey",
                   with("[contractions]\nen = { cell = \"⠢\", positions = [\"always\"], lowr = "
                        "true }")},

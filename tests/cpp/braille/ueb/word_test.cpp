@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -32,7 +33,9 @@ std::vector<std::string> pieces(std::string_view text, bool in_passage = false) 
   return out;
 }
 
-std::string braille(std::string_view text) { return translate_english_line(grade2(), text).braille; }
+std::string braille(std::string_view text) {
+  return translate_english_line(grade2(), text).braille;
+}
 
 using Pieces = std::vector<std::string>;
 
