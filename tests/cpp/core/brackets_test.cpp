@@ -158,25 +158,36 @@ TEST(PredictText, DeepNestingAndLongBracketRuns) {
   EXPECT_EQ(run(m, open).kana, std::string(100000, '(') + "ネコ");
 }
 
+// A model whose units of the alphabet vote for random labels (special labels included) with
+// random scores, and whose boundaries fall at random.
+Model random_model(std::u32string_view alphabet, std::mt19937& rng) {
+  constexpr std::string_view kLabels[] = {"_", "---", "カ", "ャ", "2", "22", "タチ", "ネコ", ""};
+  TinyModel m;
+  for (char32_t c : alphabet) {
+    const std::u32string unit(1, c);
+    if (rng() % 2) m.read(unit, std::string(kLabels[rng() % 9]), (rng() % 120) / 10.0f - 5.0f);
+    if (rng() % 3 == 0) m.boundary_after(unit);
+    if (rng() % 4 == 0) {
+      m.vote(feature_key_ints(FT::CharPrev1, kOpeningPlaceholder, 0), std::string(kLabels[rng() % 9]));
+    }
+  }
+  if (rng() % 4 == 0) m.boundary_everywhere();
+  m.default_label(std::string(kLabels[rng() % 9]));
+  return m.build();
+}
+
 TEST(PredictText, RandomKanaAndBrackets) {
-  const Model m = TinyModel()
-                      .read(U"か", "カ")
-                      .read(U"き", "---")
-                      .read(U"猫", "ネコ")
-                      .read(U"日", "カ")
-                      .vote(feature_key_ints(FT::CharPrev1, kOpeningPlaceholder), "_", 2.0f)
-                      .boundary_after(U"猫")
-                      .boundary_after(U"ゃ")
-                      .boundary_key(feature_key_ints(FT::CharNext1, kGroupPlaceholder))
-                      .build();
   constexpr std::u32string_view kAlphabet =
-      U"かきゃュッアャ猫日2 ()（）｛｝「」『』【】‘’“”\uE000\uE001\uE002ゝ々Ａ";
+      U"かきゃュッアャ猫日三十2 ()（）｛｝「」『』【】‘’“”\uE000\uE001\uE002ゝ々Ａ\u200B";
   std::mt19937 rng(20240611);
-  for (int round = 0; round < 2000; ++round) {
-    std::string text;
-    const int length = static_cast<int>(rng() % 12);
-    for (int i = 0; i < length; ++i) utf8::append(text, kAlphabet[rng() % kAlphabet.size()]);
-    expect_sound(run(m, text), text);
+  for (int round = 0; round < 3000; ++round) {
+    const Model m = random_model(kAlphabet, rng);
+    for (int text_round = 0; text_round < 4; ++text_round) {
+      std::string text;
+      const int length = static_cast<int>(rng() % 14);
+      for (int i = 0; i < length; ++i) utf8::append(text, kAlphabet[rng() % kAlphabet.size()]);
+      expect_sound(run(m, text), text);
+    }
     if (::testing::Test::HasFailure()) break;
   }
 }
