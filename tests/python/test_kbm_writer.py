@@ -122,8 +122,8 @@ def _chain(depth: int) -> kbm.Node:
         (dict(boundary=kbm.TreeBoundary(65)), "n_cat_columns=65"),
         (dict(boundary=kbm.TreeBoundary(
             1, [kbm.VocabularyEntry(FeatureKey.plain(0), 1, 0)])), "column_index=1"),
-        (dict(boundary=kbm.TreeBoundary(1, [], [kbm.Split(1, False, [], kbm.Leaf(0), kbm.Leaf(0))])),
-         "split_feature=1"),
+        (dict(boundary=kbm.TreeBoundary(
+            1, [], [kbm.Split(1, False, [], kbm.Leaf(0), kbm.Leaf(0))])), "split_feature=1"),
         (dict(boundary=kbm.TreeBoundary(1, [], [_chain(257)])), "deeper than 256"),
         (dict(names=[kbm.NameRecord("山", ["ヤ"] * 256)]), "255"),
     ],
@@ -171,8 +171,8 @@ def test_loader_accepts_the_smallest_file(kotori_py, tmp_path):
     "changes, message",
     [
         (dict(omit_single_char_table=True),
-         "モデルファイルが壊れています: 単一文字辞書テーブルがありません（同テーブル追加前の旧 0x04 "
-         "ファイルの可能性があります。モデルを再エクスポートしてください）"),
+         "モデルファイルが壊れています: 単一文字辞書テーブルがありません"
+         "（同テーブル追加前の旧 0x04 ファイルの可能性があります。モデルを再エクスポートしてください）"),
         (dict(version=5), "未対応のモデルバージョン: 5"),
         (dict(csc=kbm.CscWeights([0], [0], [1])),
          "モデルファイルが壊れています: CSC colptr[last]=0 と n_nonzero=1 が一致しません"),

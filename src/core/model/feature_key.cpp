@@ -64,7 +64,9 @@ void append_wire(const FeatureKey& key, std::string& out) {
 std::expected<FeatureKey, ModelError> read_feature_key(Reader& reader) {
   auto kind = reader.u8();
   if (!kind) return std::unexpected(std::move(kind.error()));
-  if (!is_valid_feature_type(*kind)) return std::unexpected(ModelError::invalid_feature_type(*kind));
+  if (!is_valid_feature_type(*kind)) {
+    return std::unexpected(ModelError::invalid_feature_type(*kind));
+  }
   FeatureKey key{.kind = *kind};
   const unsigned n = feature_arg_count(key.kind);
   switch (feature_arg_kind(key.kind)) {

@@ -40,7 +40,9 @@ NameDictionary NameDictionary::build(std::span<const NameRecord> records) {
     NameEntry& entry = dictionary.by_first_[units.front().first].emplace_back();
     entry.units.reserve(units.size());
     for (const TextUnit& u : units) entry.units.push_back(NameUnit{u.first, u.second, u.reserved});
-    if (record.readings && record.readings->size() == units.size()) entry.readings = record.readings;
+    if (record.readings && record.readings->size() == units.size()) {
+      entry.readings = record.readings;
+    }
   }
   for (auto& [first, entries] : dictionary.by_first_) {
     if (entries.size() > 1) {

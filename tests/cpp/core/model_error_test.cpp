@@ -18,7 +18,8 @@ TEST(ModelError, DisplayTexts) {
       {ModelError::invalid_char_type(0xFE), "不正な CharType 値: 0xFE"},
       {ModelError::invalid_utf8(), "ラベル文字列が UTF-8 として不正です"},
       {ModelError::corrupt("x"), "モデルファイルが壊れています: x"},
-      {ModelError::dictionary_io("辞書.tsv", ec), "漢字辞書ファイルの読み込みに失敗しました: 辞書.tsv"},
+      {ModelError::dictionary_io("辞書.tsv", ec),
+       "漢字辞書ファイルの読み込みに失敗しました: 辞書.tsv"},
   };
   for (const auto& [error, text] : cases) EXPECT_EQ(error.display(), text);
 }
