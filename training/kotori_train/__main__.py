@@ -23,6 +23,8 @@ def main() -> None:
     b.add_argument("--iters", type=int, default=Config.iters)
     b.add_argument("--max-features", type=int, default=Config.max_features)
     b.add_argument("--no-names", action="store_true")
+    b.add_argument("--cache", type=Path, default=None,
+                   help="trained weights (.npz): written after training, reused when present")
     b.add_argument("--report", type=Path, default=None, help="write the training report (JSON)")
     a = sub.add_parser("annotate", help="annotate Aozora Bunko sentences with MeCab + UniDic")
     a.add_argument("--aozora", type=Path, required=True)
@@ -38,7 +40,7 @@ def main() -> None:
         return
     cfg = Config(window=args.window, seed=args.seed, kwdlc_dir=args.kwdlc,
                  annotated=args.annotated, annotated_limit=args.annotated_limit,
-                 iters=args.iters, max_features=args.max_features, names=not args.no_names)
+                 iters=args.iters, max_features=args.max_features, names=not args.no_names, cache=args.cache)
     build(cfg, args.out)
     text = json.dumps(cfg.report, ensure_ascii=False, indent=1)
     if args.report:

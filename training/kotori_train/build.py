@@ -35,13 +35,14 @@ class Config:
     annotated_limit: int = 0  # sentences of it to use, 0: all
     gold_weight: float = 3.0
     hiragana_sample: float = 0.1  # share of plain hiragana units kept as classifier rows
-    min_count: float = 2.0
+    min_count: float = 2.0  # occurrences in the training units
     l2: float = 1.0
     iters: int = 150
-    boundary_iters: int = 300
+    boundary_iters: int = 150
     prune: float = 0.05  # classifier weights below this magnitude are dropped
     max_features: int = 700_000
     names: bool = True
+    cache: Path | None = None  # trained weights, reused when the file exists
     report: dict = field(default_factory=dict)
 
 
@@ -66,7 +67,7 @@ class FeatureIndex:
                     continue
                 i = self.ids[k] = len(self.counts)
                 self.counts.append(0.0)
-            self.counts[i] += weight
+            self.counts[i] += 1
             out.append(i)
         return out
 
@@ -152,9 +153,9 @@ def build(cfg: Config, out_path: Path) -> KbmModel:
     # Frequency pruning: keep features seen often enough, up to the budget.
     counts = np.array(index.counts)
     order = np.argsort(-counts, kind="stable")
-    keep = order[counts[order] >= cfg.min_count][: cfg.max_features]
+    keep = np.sort(order[counts[order] >= cfg.min_count][: cfg.max_features])
     remap = np.full(len(counts), -1, dtype=np.int64)
-    remap[np.sort(keep)] = np.arange(len(keep))
+    remap[keep] = np.arange(len(keep))
     n_feat = len(keep)
     keys_by_id = [None] * len(counts)
     for k, i in index.ids.items():
@@ -170,13 +171,19 @@ def build(cfg: Config, out_path: Path) -> KbmModel:
                     np.array(r["g"], dtype=np.int64), np.array(r["cp"], dtype=np.int64),
                     np.array(r["c"], dtype=np.int64), np.array(r["w"], dtype=np.float64))
 
-    rows = to_rows(train_rows)
-    support, wts, bias = train_classifier(rows, n_labels, cfg.l2, cfg.iters)
-    log.info("classifier: %d parameters (%.0f s)", len(support), time.time() - t0)
-
-    bx = _csr(train_bnd, remap, n_feat)
-    bw, bb = train_boundary(bx, np.array(train_bnd["y"]), cfg.l2, cfg.boundary_iters)
-    log.info("boundary model trained (%.0f s)", time.time() - t0)
+    if cfg.cache and cfg.cache.exists():
+        z = np.load(cfg.cache)
+        support, wts, bias, bw, bb = (z[k] for k in ("support", "wts", "bias", "bw", "bb"))
+        log.info("trained weights from %s", cfg.cache)
+    else:
+        rows = to_rows(train_rows)
+        support, wts, bias = train_classifier(rows, n_labels, cfg.l2, cfg.iters)
+        log.info("classifier: %d parameters (%.0f s)", len(support), time.time() - t0)
+        bx = _csr(train_bnd, remap, n_feat)
+        bw, bb = train_boundary(bx, np.array(train_bnd["y"]), cfg.l2, cfg.boundary_iters)
+        log.info("boundary model trained (%.0f s)", time.time() - t0)
+        if cfg.cache:
+            np.savez(cfg.cache, support=support, wts=wts, bias=bias, bw=bw, bb=np.array(bb))
 
     # Prune and quantise the classifier per class; the boundary weights with one scale.
     big = np.abs(wts) >= cfg.prune
