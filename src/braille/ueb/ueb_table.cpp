@@ -397,6 +397,9 @@ EnglishTranslator build_english_translator(const UebTable& table) {
     }
     if (c.has(Position::Wordsign)) t.wordsign_cells[c.cell].insert(spelling);
     t.longest_spelling = std::max(t.longest_spelling, utf8::count_chars(spelling));
+    for (std::size_t len = 2; len < spelling.size(); ++len) {
+      t.contraction_prefixes.insert(spelling.substr(0, len));
+    }
     t.contractions.emplace(spelling, std::move(c));
   }
   for (const auto& w : raw.shortforms.words) {

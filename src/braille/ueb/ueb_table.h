@@ -153,6 +153,9 @@ struct EnglishTranslator {
   CellsToSpellings contraction_cells;
   CellsToSpellings wordsign_cells;
   std::size_t longest_spelling = 0;
+  // Every proper prefix (two letters or more) of a contraction spelling: a candidate that is
+  // not one cannot be extended into a contraction.
+  StringSet contraction_prefixes;
   // The longest entry of `shortform_words`, in bytes: a longer reading cannot be on the list.
   std::size_t longest_shortform_word = 0;
 

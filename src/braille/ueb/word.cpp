@@ -333,16 +333,18 @@ const SegmentChoice& choose_segments(const EnglishTranslator& t, std::u32string_
     best = {static_cast<std::uint32_t>(letter.size()) + rest.cost, rest.penalty, 1, letter};
     const std::size_t longest = std::min(n - i, t.longest_spelling);
     for (std::size_t len = 2; len <= longest; ++len) {
-      auto it = t.contractions.find(std::string_view(s.lower).substr(i, len));
-      if (it == t.contractions.end()) continue;
-      const Contraction& c = it->second;
-      if (!admissible(w, c, i, i + len)) continue;
-      const WordScratch::Best& after = s.best[i + len];
-      const std::uint32_t cost = static_cast<std::uint32_t>(c.cell.size()) + after.cost;
-      const std::uint32_t penalty = penalty_of(c) + after.penalty;
-      if (std::tie(cost, penalty) <= std::tie(best.cost, best.penalty)) {
-        best = {cost, penalty, static_cast<std::uint32_t>(len), c.cell};
+      const std::string_view candidate = std::string_view(s.lower).substr(i, len);
+      auto it = t.contractions.find(candidate);
+      if (it != t.contractions.end() && admissible(w, it->second, i, i + len)) {
+        const Contraction& c = it->second;
+        const WordScratch::Best& after = s.best[i + len];
+        const std::uint32_t cost = static_cast<std::uint32_t>(c.cell.size()) + after.cost;
+        const std::uint32_t penalty = penalty_of(c) + after.penalty;
+        if (std::tie(cost, penalty) <= std::tie(best.cost, best.penalty)) {
+          best = {cost, penalty, static_cast<std::uint32_t>(len), c.cell};
+        }
       }
+      if (!t.contraction_prefixes.contains(candidate)) break;  // no longer spelling begins so
     }
   }
 
