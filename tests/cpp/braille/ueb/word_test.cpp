@@ -33,16 +33,13 @@ std::vector<std::string> pieces(std::string_view text, bool in_passage = false) 
   return out;
 }
 
-std::string braille(std::string_view text) {
-  return translate_english_line(grade2(), text).braille;
-}
-
 using Pieces = std::vector<std::string>;
 
 struct WordCase {
   const char* text;
   Pieces segments;
   const char* braille;
+  std::vector<std::size_t> text_to_braille = {};  // checked when given
 };
 
 void PrintTo(const WordCase& c, std::ostream* os) { *os << c.text; }
@@ -51,22 +48,28 @@ class ChooseSegments : public ::testing::TestWithParam<WordCase> {};
 
 TEST_P(ChooseSegments, SegmentsAndBraille) {
   EXPECT_EQ(pieces(GetParam().text), GetParam().segments) << GetParam().text;
-  EXPECT_EQ(braille(GetParam().text), GetParam().braille) << GetParam().text;
+  const EnglishLine line = translate_english_line(grade2(), GetParam().text);
+  EXPECT_EQ(line.braille, GetParam().braille) << GetParam().text;
+  if (!GetParam().text_to_braille.empty()) {
+    EXPECT_EQ(line.text_to_braille, GetParam().text_to_braille) << GetParam().text;
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     WorkedWords, ChooseSegments,
     ::testing::Values(
-        WordCase{"the", {"the"}, "⠮"}, WordCase{"sting", {"st", "ing"}, "⠌⠬"},
-        WordCase{"being", {"be", "ing"}, "⠆⠬"},
-        WordCase{"believer", {"be", "l", "i", "e", "v", "er"}, "⠆⠇⠊⠑⠧⠻"},
-        WordCase{"hereford", {"h", "er", "e", "for", "d"}, "⠓⠻⠑⠿⠙"},
-        WordCase{"st", {"s", "t"}, "⠎⠞"},
-        WordCase{"couldn't", {"could", "n"}, "⠉⠙⠝⠄⠞"},
-        WordCase{"friends", {"friend", "s"}, "⠋⠗⠎"},
-        WordCase{"blindness", {"blind", "ness"}, "⠃⠇⠰⠎"},
-        WordCase{"blinder", {"b", "l", "in", "d", "er"}, "⠃⠇⠔⠙⠻"},
-        WordCase{"abouts", {"a", "b", "ou", "t", "s"}, "⠁⠃⠳⠞⠎"}));
+        WordCase{"the", {"the"}, "⠮", {0, 0, 0}},
+        WordCase{"sting", {"st", "ing"}, "⠌⠬", {0, 0, 1, 1, 1}},
+        WordCase{"being", {"be", "ing"}, "⠆⠬", {0, 0, 1, 1, 1}},
+        WordCase{"believer", {"be", "l", "i", "e", "v", "er"}, "⠆⠇⠊⠑⠧⠻",
+                 {0, 0, 1, 2, 3, 4, 5, 5}},
+        WordCase{"hereford", {"h", "er", "e", "for", "d"}, "⠓⠻⠑⠿⠙", {0, 1, 1, 2, 3, 3, 3, 4}},
+        WordCase{"st", {"s", "t"}, "⠎⠞", {0, 1}},
+        WordCase{"couldn't", {"could", "n"}, "⠉⠙⠝⠄⠞", {0, 0, 0, 0, 0, 2, 3, 4}},
+        WordCase{"friends", {"friend", "s"}, "⠋⠗⠎", {0, 0, 0, 0, 0, 0, 2}},
+        WordCase{"blindness", {"blind", "ness"}, "⠃⠇⠰⠎", {0, 0, 0, 0, 0, 2, 2, 2, 2}},
+        WordCase{"blinder", {"b", "l", "in", "d", "er"}, "⠃⠇⠔⠙⠻", {0, 1, 2, 2, 3, 4, 4}},
+        WordCase{"abouts", {"a", "b", "ou", "t", "s"}, "⠁⠃⠳⠞⠎", {0, 1, 2, 2, 3, 4}}));
 
 INSTANTIATE_TEST_SUITE_P(
     EdgeCases, ChooseSegments,
