@@ -111,6 +111,7 @@ std::vector<CapitalPassage> find_capital_passages(const EnglishTranslator& trans
 
 std::size_t translate_number(const EnglishTranslator& t, std::u32string_view line,
                              std::size_t start, LineOutput& out) {
+  if (start >= line.size() || out.text_to_braille.size() < line.size()) return start;
   out.text_to_braille[start] = out.braille.size();
   out.braille += t.number;
   std::size_t p = start;

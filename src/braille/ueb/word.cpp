@@ -313,6 +313,9 @@ std::u32string_view letter_cells(const EnglishTranslator& translator, char32_t c
 const SegmentChoice& choose_segments(const EnglishTranslator& t, std::u32string_view line,
                                      std::size_t start, std::size_t end, bool in_capital_passage,
                                      WordScratch& s) {
+  s.choice.segments.clear();
+  s.choice.standing_alone = false;
+  if (start >= end || end > line.size()) return s.choice;  // no word there
   const std::size_t n = end - start;
   s.lower.clear();
   for (std::size_t p = start; p < end; ++p) {
@@ -349,7 +352,6 @@ const SegmentChoice& choose_segments(const EnglishTranslator& t, std::u32string_
   }
 
   s.choice.standing_alone = alone;
-  s.choice.segments.clear();
   for (std::size_t i = 0; i < n; i += s.best[i].length) {
     s.choice.segments.push_back({s.best[i].length, s.best[i].cells});
   }
@@ -364,6 +366,7 @@ SegmentChoice choose_segments(const EnglishTranslator& translator, std::u32strin
 
 void translate_word(const EnglishTranslator& t, std::u32string_view line, std::size_t start,
                     std::size_t end, WordFlags flags, LineOutput& out, WordScratch& s) {
+  if (start >= end || end > line.size() || out.text_to_braille.size() < end) return;
   const SegmentChoice& choice = choose_segments(t, line, start, end, flags.in_capital_passage, s);
   std::vector<Segment>& segments = s.choice.segments;
   Grade1Decision decision = Grade1Decision::None;
