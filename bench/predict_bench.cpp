@@ -116,7 +116,9 @@ Model make_model(std::string_view text, std::mt19937& rng) {
   }
   LinearBoundary boundary{.weight_scale = 0.01f, .weights = {}, .spare = 0.0f, .bias = -1.0f};
   boundary.weights.resize(m.n_features);
-  for (auto& w : boundary.weights) w = static_cast<std::int8_t>(static_cast<int>(rng() % 255) - 127);
+  for (auto& w : boundary.weights) {
+    w = static_cast<std::int8_t>(static_cast<int>(rng() % 255) - 127);
+  }
   m.boundary_model.form = std::move(boundary);
   return m;
 }

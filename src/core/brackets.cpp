@@ -152,7 +152,8 @@ void LevelReader::read_level(const Task& task, std::vector<Task>& tasks) {
 
 // Single brackets and quotes of a bracket-free text: kept as they are, seen by the
 // classifier as placeholders. Without a context the text is its own context.
-Reading LevelReader::read_segment(std::string_view main, std::span<const std::uint32_t> main_to_text,
+Reading LevelReader::read_segment(std::string_view main,
+                                  std::span<const std::uint32_t> main_to_text,
                                   std::string_view context,
                                   std::span<const std::uint32_t> main_to_context) {
   Splices singles;
@@ -162,7 +163,9 @@ Reading LevelReader::read_segment(std::string_view main, std::span<const std::ui
     const std::size_t at = pos;
     const Single kind = single_kind(utf8::decode(main, pos));
     if (kind == Single::None) {
-      for (std::size_t b = at; b < pos; ++b) reduced_to_main.push_back(static_cast<std::uint32_t>(b));
+      for (std::size_t b = at; b < pos; ++b) {
+        reduced_to_main.push_back(static_cast<std::uint32_t>(b));
+      }
       reduced.append(main, at, pos - at);
       continue;
     }
@@ -190,7 +193,8 @@ Reading LevelReader::read_segment(std::string_view main, std::span<const std::ui
       if (kind == Single::None) {
         rewritten.append(context, at, pos - at);
       } else {
-        utf8::append(rewritten, kind == Single::Opening ? kOpeningPlaceholder : kClosingPlaceholder);
+        utf8::append(rewritten,
+                     kind == Single::Opening ? kOpeningPlaceholder : kClosingPlaceholder);
       }
     }
     std::vector<std::uint32_t> reduced_to_context(reduced.size());
@@ -206,7 +210,8 @@ Reading LevelReader::read_segment(std::string_view main, std::span<const std::ui
   reading.confidence = std::move(predicted.confidence);
   reading.kana_to_source = std::move(predicted.kana_to_source);
   for (std::uint32_t& v : reading.kana_to_source) {
-    const std::uint32_t m = singles.empty() ? v : (v < reduced_to_main.size() ? reduced_to_main[v] : kNoMatch);
+    std::uint32_t m = v;
+    if (!singles.empty()) m = v < reduced_to_main.size() ? reduced_to_main[v] : kNoMatch;
     v = m < main_to_text.size() ? main_to_text[m] : static_cast<std::uint32_t>(text_.size());
   }
   if (singles.empty()) return reading;
@@ -226,7 +231,8 @@ CorePrediction LevelReader::assemble() const {
   while (!stack.empty()) {
     Frame& f = stack.back();
     const Reading& r = levels_[f.level];
-    const std::size_t until = f.child < r.children.size() ? r.children[f.child].first : r.kana.size();
+    const std::size_t until =
+        f.child < r.children.size() ? r.children[f.child].first : r.kana.size();
     out.kana.append(r.kana, f.pos, until - f.pos);
     out.confidence.insert(out.confidence.end(), r.confidence.begin() + f.pos,
                           r.confidence.begin() + until);

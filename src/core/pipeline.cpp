@@ -159,7 +159,8 @@ class UnitWalk {
 
   Classification classify_unit(std::size_t i) {
     const std::span<const std::uint32_t> all(s_.columns);
-    const auto columns = all.subspan(s_.column_starts[i], s_.column_starts[i + 1] - s_.column_starts[i]);
+    const std::uint32_t begin = s_.column_starts[i];
+    const auto columns = all.subspan(begin, s_.column_starts[i + 1] - begin);
     return classify(p_.model, p_.dictionary, units_[i].first, units_[i].type, columns,
                     s_.classifier);
   }
@@ -267,8 +268,8 @@ void UnitWalk::classifier_path(std::size_t i) {
   }
   if (u.type == CharType::Digit && label != "---") {
     bool use_label = false;
-    if (label == "_") {
-      copy(i, unit_text(i), y);
+    if (label == "_") {  // copied, and like every "_" unit it leaves the walk's state alone
+      emit(unit_text(i), u.source_offset, y);
       return;
     }
     if (is_digit_text(label)) {
@@ -379,7 +380,8 @@ void UnitWalk::remove_trailing_separators() {
 }  // namespace
 
 CorePrediction predict_units(const PredictorRef& predictor, std::string_view text,
-                             std::string_view context, std::span<const std::uint32_t> text_to_context,
+                             std::string_view context,
+                             std::span<const std::uint32_t> text_to_context,
                              PipelineScratch& scratch) {
   CorePrediction out;
   out.source = std::string(text);

@@ -48,7 +48,8 @@ struct PipelineScratch {
 // exactly one feature list whatever characters the text itself holds. Without a context (or
 // with a map of the wrong size) the features are built on the text.
 CorePrediction predict_units(const PredictorRef& predictor, std::string_view text,
-                             std::string_view context, std::span<const std::uint32_t> text_to_context,
+                             std::string_view context,
+                             std::span<const std::uint32_t> text_to_context,
                              PipelineScratch& scratch);
 
 // The same with features built on the text itself.

@@ -18,7 +18,8 @@ class SourceToKana {
   // The list of source byte b; empty for a byte out of range.
   std::span<const std::uint32_t> of(std::size_t b) const {
     if (b >= size()) return {};
-    return std::span<const std::uint32_t>(entries_).subspan(starts_[b], starts_[b + 1] - starts_[b]);
+    const std::span<const std::uint32_t> all(entries_);
+    return all.subspan(starts_[b], starts_[b + 1] - starts_[b]);
   }
   std::span<const std::uint32_t> operator[](std::size_t b) const { return of(b); }
   std::span<const std::uint32_t> all_entries() const { return entries_; }

@@ -131,7 +131,8 @@ TEST(PredictText, MapsBackOntoTheCallersText) {
 // them apart; every unit still gets exactly one feature list.
 TEST(PredictText, KanaJoinedAcrossARemovedBracket) {
   const Model m = TinyModel().read(U"か", "カ").read(U"き", "キ").build();
-  for (std::string_view text : {"か「ゃ」", "き（注）ゃ", "\uE000か\uE002「ゃ\uE001", "きゃ「「」"}) {
+  for (std::string_view text :
+       {"か「ゃ」", "き（注）ゃ", "\uE000か\uE002「ゃ\uE001", "きゃ「「」"}) {
     expect_sound(run(m, text), text);
   }
 }
@@ -168,7 +169,8 @@ Model random_model(std::u32string_view alphabet, std::mt19937& rng) {
     if (rng() % 2) m.read(unit, std::string(kLabels[rng() % 9]), (rng() % 120) / 10.0f - 5.0f);
     if (rng() % 3 == 0) m.boundary_after(unit);
     if (rng() % 4 == 0) {
-      m.vote(feature_key_ints(FT::CharPrev1, kOpeningPlaceholder, 0), std::string(kLabels[rng() % 9]));
+      m.vote(feature_key_ints(FT::CharPrev1, kOpeningPlaceholder),
+             std::string(kLabels[rng() % 9]));
     }
   }
   if (rng() % 4 == 0) m.boundary_everywhere();

@@ -52,7 +52,8 @@ TEST(BuildResult, WorkedPredictions) {
   const ResultCase cases[] = {
       {"empty", prediction("", {}), {}},
       {"a separator after a two-kanji word",
-       prediction("吾輩は", {{"ワ", 0}, {"ガ", 0}, {"ハ", 3}, {"イ", 3}, {" ", 3, 1.0f}, {"ワ", 6}}),
+       prediction("吾輩は",
+                  {{"ワ", 0}, {"ガ", 0}, {"ハ", 3}, {"イ", 3}, {" ", 3, 1.0f}, {"ワ", 6}}),
        {"吾輩は", "ワガハイ ワ", {0.75f, 0.75f, 0.75f, 0.75f, 1.0f, 0.75f}, "ワガ/ハイ/ /ワ",
         "吾輩/は", {0, 0, 1, 1, 1, 2}, Lists{{0, 1}, {2, 3, 4}, {5}}}},
       {"a source blank cuts after itself",
