@@ -180,7 +180,7 @@ Model random_model(std::u32string_view alphabet, std::mt19937& rng) {
 
 TEST(PredictText, RandomKanaAndBrackets) {
   constexpr std::u32string_view kAlphabet =
-      U"かきゃュッアャ猫日三十2 ()（）｛｝「」『』【】‘’“”\uE000\uE001\uE002ゝ々Ａ\u200B";
+      U"かきゃュッアャ猫日三十2 ()（）｛｝「」『』【】‘’“”\uE000\uE001\uE002ゝ々Ａ\u200B\u3099\u0301ヵ";
   std::mt19937 rng(20240611);
   for (int round = 0; round < 3000; ++round) {
     const Model m = random_model(kAlphabet, rng);
