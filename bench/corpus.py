@@ -1,8 +1,7 @@
 """The texts the benchmarks run on, read from the development data and from Debian's own files.
 
 Nothing here is copied into the repository: the Japanese corpus is read from the Aozora Bunko
-shards of the development data, the English lines from the licence texts every Debian system
-ships in /usr/share/common-licenses.
+shards of the development data, the English lines from Debian packages.
 """
 from __future__ import annotations
 
@@ -64,22 +63,33 @@ def japanese(data_dir: Path, max_chars: int, shard: str = DEFAULT_SHARD) -> Corp
     return Corpus(name, lines)
 
 
-def english(source_dir: Path = ENGLISH_DIR) -> Corpus:
-    """Every non-blank line of the distinct licence texts (symbolic links counted once)."""
-    if not source_dir.is_dir():
-        raise FileNotFoundError(f"{source_dir} not found (Debian package base-files)")
+def _lines_of(text: str) -> list[str]:
+    return [line.strip() for line in text.splitlines() if line.strip()]
+
+
+def english(max_chars: int = 1_000_000) -> Corpus:
+    """English prose lines: the King James Bible from Debian's bible-kjv, the corpus of
+    ueb_vs_liblouis.py, cut to `max_chars`; without it, the licence texts of base-files."""
+    from ueb_vs_liblouis import kjv_text
+
+    text = kjv_text()
+    if text is not None:
+        whole = Corpus("King James Bible (Debian bible-kjv, as ueb_vs_liblouis.py reads it)",
+                       _lines_of(text))
+        part = slice_chars(whole, max_chars)
+        part.name = f"{whole.name}, first {len(part.lines):,} lines"
+        return part
+    if not ENGLISH_DIR.is_dir():
+        raise FileNotFoundError(f"{ENGLISH_DIR} not found (Debian package base-files)")
     seen: set[str] = set()
     lines: list[str] = []
-    names: list[str] = []
-    for path in sorted(source_dir.iterdir()):
+    for path in sorted(ENGLISH_DIR.iterdir()):
         real = os.path.realpath(path)
         if real in seen or not path.is_file():
             continue
         seen.add(real)
-        names.append(path.name)
-        text = path.read_text(encoding="utf-8", errors="replace")
-        lines.extend(line.strip() for line in text.splitlines() if line.strip())
-    return Corpus(f"Debian {source_dir} ({len(names)} licence texts)", lines)
+        lines.extend(_lines_of(path.read_text(encoding="utf-8", errors="replace")))
+    return Corpus(f"Debian {ENGLISH_DIR} ({len(seen)} licence texts)", lines)
 
 
 def repeated(corpus: Corpus, times: int) -> Corpus:

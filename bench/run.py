@@ -223,7 +223,7 @@ def main() -> int:
     env = child_env(args.module_dir)
     skip = set(filter(None, args.skip.split(",")))
     ja = corpus.japanese(args.data, args.chars)
-    en = corpus.english()
+    en = corpus.english(args.chars)
     ja_file = ja.write(args.work / "ja.txt")
     en_file = en.write(args.work / "en.txt")
     models = find_models(args, Path(kotori_py.__file__), args.work)
