@@ -1,8 +1,9 @@
 """Time for 1x, 4x and 16x an input, to show that the cost per character stays flat.
 
 Each size repeats one slice of the corpus 1, 4 or 16 times, so that every size holds the same
-mix of characters and only the length changes; each runs in a fresh worker process. "lines" calls the method once per line; "one text" hands the
-whole slice to one call, which is where a cost that grows faster than the input would show.
+mix of characters and only the length changes; each runs in a fresh worker process. "lines"
+calls the method once per line; "one text" hands the whole input to one call, which is where a
+cost that grows faster than the input would show.
 """
 from __future__ import annotations
 
@@ -43,7 +44,8 @@ def _row(rows, measure: str, series: list, results: dict, key: str) -> None:
 def run(args, env, worker, model, ja: corpus.Corpus, en: corpus.Corpus, kana_file: Path | None,
         rows, results: dict) -> None:
     spec, label = model
-    repeat = ["--repeat", str(max(args.repeat, 3))]
+    repeat = ["--repeat", str(args.repeat)]
+    short = ["--repeat", str(max(args.repeat, 5))]  # the braille calls take milliseconds
     base = max(ja.chars // 16, 1)
     _row(rows, "scaling reading, lines 1x/4x/16x of 1/16 corpus",
          _series(args, env, worker, "reading", ja, base,
@@ -53,11 +55,11 @@ def run(args, env, worker, model, ja: corpus.Corpus, en: corpus.Corpus, kana_fil
                  lambda p: ["one-text", spec, p, *repeat]), results, "scaling_reading_one")
     _row(rows, "scaling English braille, one line 1x/4x/16x of 10,000 chars",
          _series(args, env, worker, "en", en, 10_000,
-                 lambda p: ["braille", "english", p, "--one-line", *repeat]),
+                 lambda p: ["braille", "english", p, "--one-line", *short]),
          results, "scaling_english_one_line")
     if kana_file is not None:
         kana = corpus.Corpus(kana_file.name, corpus.read_lines(kana_file))
         _row(rows, "scaling Japanese braille, one line 1x/4x/16x of 16,000 chars",
              _series(args, env, worker, "ja", kana, 16_000,
-                     lambda p: ["braille", "japanese", p, "--one-line", *repeat]),
+                     lambda p: ["braille", "japanese", p, "--one-line", *short]),
              results, "scaling_japanese_one_line")
