@@ -42,6 +42,7 @@ class Config:
     prune: float = 0.05  # classifier weights below this magnitude are dropped
     max_features: int = 700_000
     names: bool = True
+    boost: float = 6.0  # see _separate_unrestricted
     cache: Path | None = None  # trained weights, reused when the file exists
     report: dict = field(default_factory=dict)
 
@@ -185,6 +186,9 @@ def build(cfg: Config, out_path: Path) -> KbmModel:
         if cfg.cache:
             np.savez(cfg.cache, support=support, wts=wts, bias=bias, bw=bw, bb=np.array(bb))
 
+    support, wts = _separate_unrestricted(support, wts, char_labels, label_id, index, remap,
+                                          n_labels, cfg.boost)
+
     # Prune and quantise the classifier per class; the boundary weights with one scale.
     big = np.abs(wts) >= cfg.prune
     feat_of, lab_of, w_kept = support[big] // n_labels, support[big] % n_labels, wts[big]
@@ -206,6 +210,10 @@ def build(cfg: Config, out_path: Path) -> KbmModel:
     colptr = np.searchsorted(feat_of, np.arange(n_cols + 1)).astype(np.uint32)
     model_keys = [keys_by_id[keep[j]] for j in np.nonzero(used)[0]]
 
+    # A label that is not a reading (a symbol or kanji kept by an annotator) never wins.
+    for k, lab in enumerate(label_list):
+        if not _is_reading(lab):
+            bias[k] = -30.0
     model = KbmModel(
         labels=label_list,
         features=[Feature(to_feature_key(k), c) for c, k in enumerate(model_keys)],
@@ -230,6 +238,51 @@ def build(cfg: Config, out_path: Path) -> KbmModel:
     return model
 
 
+def _is_reading(label: str) -> bool:
+    if label in (CONTINUE, SILENT):
+        return True
+    return bool(label) and all("\u30a1" <= c <= "\u30fc" or "0" <= c <= "9" for c in label)
+
+
+def _separate_unrestricted(support, wts, char_labels, label_id, index, remap, n_labels, boost):
+    """Hiragana and numeral kanji compete over every label at prediction time, not only over the
+    labels they take. So each type's key pushes every label down by `boost`, and each
+    character's own key lifts that character's labels back by the same amount: the scores of a
+    character's own labels are unchanged, all others fall `boost` below them."""
+    from .text import NUMERALS, text_units
+    extra: dict[tuple[int, int], float] = {}
+
+    def fid(key):
+        i = index.ids.get(key)
+        return int(remap[i]) if i is not None and remap[i] >= 0 else None
+
+    for type_code in (HIRAGANA, NUMERAL):
+        t = fid((0x50, 0, type_code, 0, 0, 0, 0, 0))
+        if t is None:
+            continue
+        for k in range(n_labels):
+            extra[(t, k)] = extra.get((t, k), 0.0) - boost
+        for text, seen in char_labels.items():
+            u = text_units(text)[0]
+            if u.type != type_code or (type_code == NUMERAL and ord(u.first) not in NUMERALS):
+                continue
+            own = fid((0xA6, 0, 0, 0, 0, ord(u.first), ord(u.second), 0) if u.second
+                      else (0x90, 0, 0, 0, 0, ord(u.first), 0, 0))
+            if own is None:
+                continue
+            cands = set(seen) | ({to_katakana(text)} if type_code == HIRAGANA else set())
+            for lab in cands:
+                if lab in label_id:
+                    key = (own, label_id[lab])
+                    extra[key] = extra.get(key, 0.0) + boost
+    codes = np.array([f * n_labels + k for f, k in extra], dtype=np.int64)
+    vals = np.array(list(extra.values()))
+    allc = np.concatenate([support, codes])
+    allw = np.concatenate([wts, vals])
+    uniq, inv = np.unique(allc, return_inverse=True)
+    return uniq, np.bincount(inv, weights=allw)
+
+
 def _csr(b, remap, n_feat) -> sp.csr_matrix:
     fp = np.array(b["fp"], dtype=np.int64)
     f = remap[np.array(b["f"], dtype=np.int64)]
@@ -244,8 +297,9 @@ def _single_chars(char_labels, label_id) -> list[SingleCharRecord]:
     out = []
     for ch, d in sorted(char_labels.items()):
         if len(ch) == 1 and char_type(ord(ch)) in (KANJI, DIGIT):
-            rs = sorted(d, key=lambda lab: (-d[lab], lab))[:255]
-            out.append(SingleCharRecord(ch, rs))
+            rs = sorted((lab for lab in d if _is_reading(lab)), key=lambda lab: (-d[lab], lab))
+            if rs:
+                out.append(SingleCharRecord(ch, rs[:255]))
     seen = set(char_labels)
     for ch, readings in sorted(labels._KANJIDIC.items()):
         if ch in seen or len(ch) != 1 or char_type(ord(ch)) != KANJI:
