@@ -143,7 +143,7 @@ def bench_reading(args, env, models, ja_file: Path, rows: report.Rows,
                  f"{mecab_rate:,.0f}" if mecab_rate else "-",
                  report.ratio(rate, mecab_rate), label)
         rows.add(f"model load s: w={w}", f"{r['load_cpu_s']:.3f}", note=f"{label}; target < 0.3 s")
-        model_mb = (r["maxrss_after_load_kb"] - r["maxrss_before_load_kb"]) / 1024
+        model_mb = (r["rss_after_load_kb"] - r["rss_before_load_kb"]) / 1024
         rows.add(f"peak RSS MiB: w={w}", f"{r['maxrss_kb'] / 1024:.0f}",
                  f"{full.maxrss_kb / 1024:.0f}" if mecab_rate else "-",
                  note=f"whole process; loading the model added {model_mb:.0f} MiB")

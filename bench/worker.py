@@ -17,17 +17,27 @@ import time
 from pathlib import Path
 
 
-def maxrss_kb() -> int:
-    """Peak resident set of this program. VmHWM starts afresh at exec; ru_maxrss would carry
-    the peak of the process that forked us."""
+def _status_kb(field: str) -> int | None:
     try:
         with open("/proc/self/status", encoding="ascii") as f:
             for line in f:
-                if line.startswith("VmHWM:"):
+                if line.startswith(field + ":"):
                     return int(line.split()[1])
     except OSError:
         pass
-    return resource.getrusage(resource.RUSAGE_SELF).ru_maxrss
+    return None
+
+
+def maxrss_kb() -> int:
+    """Peak resident set of this program. VmHWM starts afresh at exec; ru_maxrss would carry
+    the peak of the process that forked us."""
+    peak = _status_kb("VmHWM")
+    return peak if peak is not None else resource.getrusage(resource.RUSAGE_SELF).ru_maxrss
+
+
+def rss_kb() -> int:
+    """Resident set now (0 where /proc is missing)."""
+    return _status_kb("VmRSS") or 0
 
 
 def load_predictor(spec: str):
@@ -53,11 +63,11 @@ def reading(args) -> dict:
     lines = Path(args.corpus).read_text(encoding="utf-8").split("\n")[:-1]
     import kotori_py  # noqa: F401  (the import is not part of the load time)
 
-    before = maxrss_kb()
+    before = rss_kb()
     c0, w0 = time.process_time(), time.perf_counter()
     predictor = load_predictor(args.model)
     load = {"load_cpu_s": time.process_time() - c0, "load_wall_s": time.perf_counter() - w0}
-    after_load = maxrss_kb()
+    after_load = rss_kb()
     predict = predictor.predict
     result = timed(lambda: [predict(line) for line in lines], args.repeat)
     if args.dump:
@@ -65,7 +75,7 @@ def reading(args) -> dict:
             for line in lines:
                 f.write(predict(line).kana.replace("\n", " ") + "\n")
     return {**result, **load, "lines": len(lines), "chars": sum(map(len, lines)),
-            "maxrss_before_load_kb": before, "maxrss_after_load_kb": after_load,
+            "rss_before_load_kb": before, "rss_after_load_kb": after_load,
             "maxrss_kb": maxrss_kb()}
 
 
