@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <iterator>
 #include <memory>
+#include <new>
 #include <utility>
 
 #include "common/utf8.h"
@@ -16,6 +17,8 @@ namespace {
 using std::to_string;
 
 constexpr std::size_t kMinRecordBytes = 2;  // empty key + reading count
+// Labels are strings with a u8 byte count, so a longer reading can never match one.
+constexpr std::size_t kLongestLabel = 255;
 
 template <class T>
 std::unexpected<ModelError> fail(std::expected<T, ModelError>& r) {
@@ -39,7 +42,7 @@ bool parse_line(std::string_view line, SingleCharEntry& entry) {
   for (;;) {
     const std::size_t next = rest.find('\t');
     const std::string_view piece = rest.substr(0, next);
-    if (!piece.empty()) entry.readings.emplace_back(piece);
+    if (!piece.empty() && piece.size() <= kLongestLabel) entry.readings.emplace_back(piece);
     if (next == std::string_view::npos) break;
     rest.remove_prefix(next + 1);
   }
@@ -50,7 +53,7 @@ struct FileCloser {
   void operator()(std::FILE* f) const { std::fclose(f); }
 };
 
-std::expected<std::string, std::error_code> read_whole_file(const std::filesystem::path& path) {
+std::expected<std::string, std::error_code> read_file(const std::filesystem::path& path) {
   if (path.native().find('\0') != std::string::npos) {
     return std::unexpected(std::make_error_code(std::errc::invalid_argument));
   }
@@ -58,6 +61,10 @@ std::expected<std::string, std::error_code> read_whole_file(const std::filesyste
   std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
   if (!file) return std::unexpected(std::error_code(errno ? errno : EIO, std::generic_category()));
   std::string text;
+  // Sized once from the file's length, so a large file is never held twice while it grows.
+  std::error_code size_error;
+  const auto size = std::filesystem::file_size(path, size_error);
+  if (!size_error && size < text.max_size()) text.reserve(static_cast<std::size_t>(size));
   char buffer[Reader::kBufferSize];
   for (;;) {
     errno = 0;
@@ -72,6 +79,15 @@ std::expected<std::string, std::error_code> read_whole_file(const std::filesyste
       return std::unexpected(std::error_code(errno ? errno : EIO, std::generic_category()));
     }
     if (std::feof(file.get())) return text;
+  }
+}
+
+// A file larger than the memory at hand is an error of its own, not an exception.
+std::expected<std::string, std::error_code> read_whole_file(const std::filesystem::path& path) {
+  try {
+    return read_file(path);
+  } catch (const std::bad_alloc&) {
+    return std::unexpected(std::make_error_code(std::errc::not_enough_memory));
   }
 }
 
@@ -114,7 +130,7 @@ SingleCharDictionary parse_single_char_text(std::string_view text) {
     } else {
       text = {};
     }
-    if (parse_line(line, entry)) entries.push_back(entry);
+    if (parse_line(line, entry)) entries.push_back(std::move(entry));
   }
   return SingleCharDictionary(std::move(entries));
 }
