@@ -40,7 +40,8 @@ INSTANTIATE_TEST_SUITE_P(
                       WidthCase{"ｶ\u3099", U"カ\u3099", {1, 1}},
                       // A mark after something it does not compose with is mapped on its own.
                       WidthCase{"aﾞﾟ", U"a\u309B\u309C", {1, 1, 1}},
-                      WidthCase{"ﾊﾟﾟ", U"パ\u309C", {2, 1}}, WidthCase{"", U"", {}}));
+                      WidthCase{"ﾊﾟﾟ", U"パ\u309C", {2, 1}}, WidthCase{"", U"", {}}),
+    [](const ::testing::TestParamInfo<WidthCase>& info) { return std::to_string(info.index); });
 
 // Every half-width code point maps to one character, and the 28 composing pairs are exactly
 // those whose base and mark compose into a single character.
