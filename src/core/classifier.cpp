@@ -2,34 +2,40 @@
 
 #include <algorithm>
 #include <string>
+#include <string_view>
 
 namespace kotori::core {
 namespace {
 
-// Integer sums over the stored entries of every known column; a column listed twice counts
-// twice. Ranges are clamped to the stored entries so a hand-built model cannot be overread.
-void accumulate(const Model& model, std::span<const std::uint32_t> columns,
-                std::span<std::int32_t> acc) {
-  std::fill(acc.begin(), acc.end(), 0);
+// Calls `vote(row, weight)` for every stored entry of every known column; a column listed
+// twice votes twice. Ranges are clamped to the stored entries so a hand-built model cannot be
+// overread, and rows past `n` are ignored.
+template <class Vote>
+void for_each_vote(const Model& model, std::span<const std::uint32_t> columns, std::size_t n,
+                   Vote&& vote) {
   const std::size_t stored = std::min(model.rowind.size(), model.weights.size());
   const std::size_t n_columns = model.colptr.empty() ? 0 : model.colptr.size() - 1;
   const std::size_t limit = std::min<std::size_t>(model.n_features, n_columns);
+  const std::uint16_t* rows = model.rowind.data();
+  const std::int8_t* weights = model.weights.data();
   for (std::uint32_t j : columns) {
     if (j >= limit) continue;
     const std::size_t end = std::min<std::size_t>(model.colptr[j + 1], stored);
-    const std::uint16_t* rows = model.rowind.data();
-    const std::int8_t* weights = model.weights.data();
     for (std::size_t i = model.colptr[j]; i < end; ++i) {
-      if (rows[i] < acc.size()) acc[rows[i]] += weights[i];
+      if (rows[i] < n) vote(rows[i], weights[i]);
     }
   }
 }
 
-void score_classes(const Model& model, std::span<const std::int32_t> acc,
-                   std::span<float> scores) {
-  for (std::size_t k = 0; k < scores.size(); ++k) {
-    scores[k] = static_cast<float>(acc[k]) * model.class_scale[k] + model.class_bias[k];
-  }
+// Whether (k, s) beats the best so far, `best` (nullptr: nothing yet). A number beats NaN;
+// equal scores go to the lower index when `lower_wins`, else to the higher.
+bool beats(std::uint32_t k, float s, const Classification* best, bool lower_wins) {
+  if (best == nullptr) return true;
+  const bool nan = std::isnan(s);
+  const bool best_nan = std::isnan(best->score);
+  if (nan != best_nan) return best_nan;
+  if (!nan && s != best->score) return s > best->score;
+  return lower_wins ? k < best->class_index : k > best->class_index;
 }
 
 // Called for every label of the model, so most labels must be dismissed without a memcmp:
@@ -42,34 +48,114 @@ bool is_reading_of(const std::string& label, const std::vector<std::string>& rea
   return false;
 }
 
+// --- every class scored ---------------------------------------------------------------------
+
+void score_all(const Model& model, ClassifierBuffers& b, std::span<const std::uint32_t> columns) {
+  std::fill(b.accumulator.begin(), b.accumulator.end(), 0);
+  for_each_vote(model, columns, b.accumulator.size(),
+                [&](std::uint16_t row, std::int8_t w) { b.accumulator[row] += w; });
+  for (std::size_t k = 0; k < b.scores.size(); ++k) {
+    b.scores[k] = class_score(b.accumulator[k], model.class_scale[k], model.class_bias[k]);
+  }
+  std::fill(b.accumulator.begin(), b.accumulator.end(), 0);
+}
+
 // Best class whose label is one of `readings`; the first of equal scores. Returns false when
-// no label qualifies. A NaN score never beats a number.
-bool restricted_choice(const Model& model, std::span<const float> scores,
-                       const std::vector<std::string>& readings, Classification& out) {
+// no label qualifies.
+bool restricted_choice_all(const Model& model, std::span<const float> scores,
+                           const std::vector<std::string>& readings, Classification& out) {
   const std::size_t n = std::min(scores.size(), model.labels.size());
   bool found = false;
   for (std::size_t k = 0; k < n; ++k) {
     if (!is_reading_of(model.labels[k], readings)) continue;
-    const float s = scores[k];
-    if (!found || s > out.score || (std::isnan(out.score) && !std::isnan(s))) {
-      out = {static_cast<std::uint32_t>(k), s};
+    if (beats(static_cast<std::uint32_t>(k), scores[k], found ? &out : nullptr, true)) {
+      out = {static_cast<std::uint32_t>(k), scores[k]};
       found = true;
     }
   }
   return found;
 }
 
-// Best class over all; the last of equal scores. NaN scores lose to every number.
-Classification open_choice(std::span<const float> scores) {
+// Best class over all; the last of equal scores; the last class when no score is a number.
+Classification open_choice_all(std::span<const float> scores) {
   Classification best{static_cast<std::uint32_t>(scores.size() - 1), scores.back()};
-  bool have_number = !std::isnan(best.score);
   for (std::size_t k = scores.size(); k-- > 0;) {
-    const float s = scores[k];
-    if (std::isnan(s)) continue;
-    if (!have_number || s > best.score) {
-      best = {static_cast<std::uint32_t>(k), s};
-      have_number = true;
+    if (beats(static_cast<std::uint32_t>(k), scores[k], &best, false)) {
+      best = {static_cast<std::uint32_t>(k), scores[k]};
     }
+  }
+  return best;
+}
+
+// --- only the classes voted for -------------------------------------------------------------
+
+// Scores the classes the columns vote for, into b.scores, listing them in b.voted.
+void score_voted(const Model& model, ClassifierBuffers& b, std::span<const std::uint32_t> columns) {
+  for_each_vote(model, columns, b.accumulator.size(), [&](std::uint16_t row, std::int8_t w) {
+    if (!b.marked[row]) {
+      b.marked[row] = 1;
+      b.voted.push_back(row);
+    }
+    b.accumulator[row] += w;
+  });
+  for (const std::uint32_t k : b.voted) {
+    b.scores[k] = class_score(b.accumulator[k], model.class_scale[k], model.class_bias[k]);
+  }
+}
+
+void clear_voted(ClassifierBuffers& b) {
+  for (const std::uint32_t k : b.voted) {
+    b.accumulator[k] = 0;
+    b.marked[k] = 0;
+  }
+  b.voted.clear();
+}
+
+float score_of(const ClassRanking& ranking, const ClassifierBuffers& b, std::uint32_t k) {
+  return b.marked[k] ? b.scores[k] : ranking.zero_score[k];
+}
+
+bool restricted_choice_voted(const Model& model, const ClassifierBuffers& b,
+                             const std::vector<std::string>& readings, Classification& out) {
+  const ClassRanking& ranking = model.class_ranking;
+  const auto label_before = [&](std::uint32_t k, std::string_view r) {
+    return std::string_view(model.labels[k]) < r;
+  };
+  bool found = false;
+  for (const std::string& r : readings) {
+    auto it = std::lower_bound(ranking.by_label.begin(), ranking.by_label.end(), r, label_before);
+    for (; it != ranking.by_label.end() && model.labels[*it] == r; ++it) {
+      const float s = score_of(ranking, b, *it);
+      if (beats(*it, s, found ? &out : nullptr, true)) {
+        out = {*it, s};
+        found = true;
+      }
+    }
+  }
+  return found;
+}
+
+Classification open_choice_voted(const ClassRanking& ranking, const ClassifierBuffers& b) {
+  Classification best;
+  bool found = false;
+  for (const std::uint32_t k : b.voted) {
+    if (beats(k, b.scores[k], found ? &best : nullptr, false)) {
+      best = {k, b.scores[k]};
+      found = true;
+    }
+  }
+  // The best class nobody voted for: the first unmarked one in the ranking.
+  for (const std::uint32_t k : ranking.by_zero_score) {
+    if (b.marked[k]) continue;
+    if (beats(k, ranking.zero_score[k], found ? &best : nullptr, false)) {
+      best = {k, ranking.zero_score[k]};
+      found = true;
+    }
+    break;
+  }
+  if (!found || std::isnan(best.score)) {
+    const std::uint32_t last = ranking.n - 1;
+    return {last, score_of(ranking, b, last)};
   }
   return best;
 }
@@ -82,19 +168,29 @@ Classification classify(const Model& model, const SingleCharDictionary& dictiona
   const std::size_t n = std::min({static_cast<std::size_t>(model.n_classes),
                                   model.class_scale.size(), model.class_bias.size()});
   if (n == 0) return {};
-  if (buffers.accumulator.size() != n) buffers.accumulator.resize(n);
-  if (buffers.scores.size() != n) buffers.scores.resize(n);
-
-  accumulate(model, columns, buffers.accumulator);
-  score_classes(model, buffers.accumulator, buffers.scores);
-
-  if ((type == CharType::Kanji || type == CharType::Digit) && !dictionary.empty()) {
-    if (const std::vector<std::string>* readings = dictionary.lookup(c)) {
-      Classification chosen;
-      if (restricted_choice(model, buffers.scores, *readings, chosen)) return chosen;
-    }
+  if (buffers.accumulator.size() != n || buffers.scores.size() != n ||
+      buffers.marked.size() != n) {
+    buffers.size_for(n);
   }
-  return open_choice(buffers.scores);
+  const std::vector<std::string>* readings = nullptr;
+  if ((type == CharType::Kanji || type == CharType::Digit) && !dictionary.empty()) {
+    readings = dictionary.lookup(c);
+  }
+
+  if (!model.class_ranking.covers(static_cast<std::uint32_t>(n))) {
+    score_all(model, buffers, columns);
+    Classification chosen;
+    if (readings && restricted_choice_all(model, buffers.scores, *readings, chosen)) return chosen;
+    return open_choice_all(buffers.scores);
+  }
+
+  score_voted(model, buffers, columns);
+  Classification chosen;
+  if (!(readings && restricted_choice_voted(model, buffers, *readings, chosen))) {
+    chosen = open_choice_voted(model.class_ranking, buffers);
+  }
+  clear_voted(buffers);
+  return chosen;
 }
 
 }  // namespace kotori::core

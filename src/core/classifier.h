@@ -15,14 +15,24 @@ namespace kotori::core {
 inline float logistic(float s) { return 1.0f / (1.0f + std::exp(-s)); }
 
 // Working buffers of one text, reused for every unit: the integer accumulator and the
-// per-class scores, both of `n_classes` items.
+// per-class scores, both of `n_classes` items, and the classes that the current unit's
+// columns vote for. Between calls the accumulator is all zero and nothing is marked.
 struct ClassifierBuffers {
   ClassifierBuffers() = default;
-  explicit ClassifierBuffers(const Model& model)
-      : accumulator(model.n_classes), scores(model.n_classes) {}
+  explicit ClassifierBuffers(const Model& model) { size_for(model.n_classes); }
+
+  void size_for(std::size_t n) {
+    accumulator.assign(n, 0);
+    scores.assign(n, 0.0f);
+    marked.assign(n, 0);
+    voted.clear();
+    voted.reserve(n);
+  }
 
   std::vector<std::int32_t> accumulator;
   std::vector<float> scores;
+  std::vector<std::uint8_t> marked;   // 1 for the classes in `voted`
+  std::vector<std::uint32_t> voted;   // classes with a stored weight in a column, first vote first
 };
 
 struct Classification {
@@ -35,8 +45,10 @@ struct Classification {
 // Chooses the class of a unit whose first character is `c` and whose type is `type`, from its
 // feature columns. Kanji and digit units listed in `dictionary` are restricted to classes
 // whose label is one of the listed readings (ties: lowest index); otherwise the best class
-// over all (ties: highest index). Fills `buffers.scores`; allocates nothing once the buffers
-// have the model's class count. The model needs n_classes >= 1, as every loaded model has.
+// over all (ties: highest index). A loaded model's class ranking lets only the classes that
+// the columns vote for be scored (the others score what no vote gives them); a model without
+// one is scored class by class. Allocates nothing once the buffers have the model's class
+// count. The model needs n_classes >= 1, as every loaded model has.
 Classification classify(const Model& model, const SingleCharDictionary& dictionary, char32_t c,
                         CharType type, std::span<const std::uint32_t> columns,
                         ClassifierBuffers& buffers);

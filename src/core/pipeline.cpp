@@ -124,7 +124,7 @@ class UnitWalk {
   }
   void emit_separator(std::uint32_t offset, float confidence) { emit(" ", offset, confidence); }
   void separator_if_rule(std::size_t i, float confidence) {
-    if (needs_separator(p_.model, units_, s_.features, i)) {
+    if (needs_separator(p_.model, units_, s_.features.unit(i), unit_columns(i), i)) {
       emit_separator(units_[i].source_offset, confidence);
     }
   }
@@ -157,11 +157,14 @@ class UnitWalk {
 
   // --- classifier ---------------------------------------------------------------------------
 
-  Classification classify_unit(std::size_t i) {
+  // Unit i's classifier columns, found once for the classifier and the boundary model.
+  std::span<const std::uint32_t> unit_columns(std::size_t i) const {
     const std::span<const std::uint32_t> all(s_.columns);
     const std::uint32_t begin = s_.column_starts[i];
-    const auto columns = all.subspan(begin, s_.column_starts[i + 1] - begin);
-    return classify(p_.model, p_.dictionary, units_[i].first, units_[i].type, columns,
+    return all.subspan(begin, s_.column_starts[i + 1] - begin);
+  }
+  Classification classify_unit(std::size_t i) {
+    return classify(p_.model, p_.dictionary, units_[i].first, units_[i].type, unit_columns(i),
                     s_.classifier);
   }
   std::string_view label_of(const Classification& c) const {
@@ -247,7 +250,7 @@ void UnitWalk::katakana(std::size_t i) {
   const TextUnit& u = units_[i];
   copy(i, unit_text(i), kCertain);
   previous_has_small_ = u.length >= 2 && is_small_kana(u.second);
-  if (boundary_probability(p_.model, s_.features.unit(i)) >= 0.5f) {
+  if (boundary_probability(p_.model, s_.features.unit(i), unit_columns(i)) >= 0.5f) {
     emit_separator(u.source_offset, kCertain);
   }
 }

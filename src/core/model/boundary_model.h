@@ -66,6 +66,13 @@ struct BoundaryModel {
   // feature table (consulted by the linear form only). Allocates nothing.
   // Defined with the boundary decisions, in boundary_model_score.cpp beside this file.
   float score(std::span<const FeatureKey> keys, std::span<const FeatureEntry> features) const;
+
+  // The same score when the position's feature-table columns are already known: `columns`
+  // must be what feature_columns gives for `keys` (the column of every key found, in key
+  // order). The linear form then sums the weights of those columns without searching the
+  // feature table again; the tree form reads the keys as above. Allocates nothing.
+  float score_columns(std::span<const FeatureKey> keys,
+                      std::span<const std::uint32_t> columns) const;
 };
 
 // Reads section 12 (tag and body) from `reader`; `n_features` sizes the linear weights.

@@ -22,6 +22,17 @@ float score_linear(const LinearBoundary& m, std::span<const FeatureKey> keys,
   return s;
 }
 
+// The same sum over columns already found, in the same order, so the result is bit for bit
+// the one of score_linear.
+float score_linear_columns(const LinearBoundary& m, std::span<const std::uint32_t> columns) {
+  float s = m.bias;
+  const std::size_t n = m.weights.size();
+  for (const std::uint32_t column : columns) {
+    if (column < n) s += static_cast<float>(m.weights[column]) * m.weight_scale;
+  }
+  return s;
+}
+
 // The categorical row of one position: a category per column, `present` marking set slots.
 struct Row {
   std::array<std::uint32_t, kSlots> category{};
@@ -89,6 +100,14 @@ float BoundaryModel::score(std::span<const FeatureKey> keys,
                            std::span<const FeatureEntry> features) const {
   if (const LinearBoundary* linear = std::get_if<LinearBoundary>(&form)) {
     return score_linear(*linear, keys, features);
+  }
+  return score_trees(std::get<TreeEnsemble>(form), keys);
+}
+
+float BoundaryModel::score_columns(std::span<const FeatureKey> keys,
+                                   std::span<const std::uint32_t> columns) const {
+  if (const LinearBoundary* linear = std::get_if<LinearBoundary>(&form)) {
+    return score_linear_columns(*linear, columns);
   }
   return score_trees(std::get<TreeEnsemble>(form), keys);
 }

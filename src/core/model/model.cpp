@@ -1,6 +1,7 @@
 #include "core/model/model.h"
 
 #include <algorithm>
+#include <cmath>
 #include <string>
 #include <utility>
 
@@ -146,10 +147,104 @@ std::expected<Model, ModelError> read_model(Reader& reader) {
   if (!std::is_sorted(model.features.begin(), model.features.end(), by_key)) {
     std::stable_sort(model.features.begin(), model.features.end(), by_key);
   }
+  model.build_indexes();
   return model;
 }
 
+// byte_arg and char_types[0..2], ordered like the fields in turn.
+std::uint64_t low_head(const FeatureKey& key) { return key.head() & 0xFFFFFFFFu; }
+
+// Smallest shift that brings `span` below `buckets` (a power of two).
+std::uint8_t shift_for(std::uint64_t span, std::uint64_t buckets) {
+  std::uint8_t shift = 0;
+  while (shift < 63 && (span >> shift) >= buckets) ++shift;
+  return shift;
+}
+
+ClassRanking rank_classes(const Model& model) {
+  ClassRanking r;
+  r.n = static_cast<std::uint32_t>(std::min<std::size_t>(
+      {model.n_classes, model.class_scale.size(), model.class_bias.size()}));
+  r.zero_score.resize(r.n);
+  for (std::uint32_t k = 0; k < r.n; ++k) {
+    r.zero_score[k] = class_score(0, model.class_scale[k], model.class_bias[k]);
+    if (!std::isnan(r.zero_score[k])) r.by_zero_score.push_back(k);
+  }
+  std::sort(r.by_zero_score.begin(), r.by_zero_score.end(), [&](std::uint32_t a, std::uint32_t b) {
+    return r.zero_score[a] > r.zero_score[b] || (r.zero_score[a] == r.zero_score[b] && a > b);
+  });
+  const std::uint32_t labelled =
+      static_cast<std::uint32_t>(std::min<std::size_t>(r.n, model.labels.size()));
+  r.by_label.resize(labelled);
+  for (std::uint32_t k = 0; k < labelled; ++k) r.by_label[k] = k;
+  std::sort(r.by_label.begin(), r.by_label.end(), [&](std::uint32_t a, std::uint32_t b) {
+    const int c = model.labels[a].compare(model.labels[b]);
+    return c < 0 || (c == 0 && a < b);
+  });
+  return r;
+}
+
 }  // namespace
+
+std::uint64_t FeatureDirectory::prefix(const FeatureKey& key, bool wide) {
+  if (wide) return std::uint64_t{key.int_args[0]} << 32 | key.int_args[1];
+  return low_head(key) << 32 | key.int_args[0];
+}
+
+void FeatureDirectory::build(std::span<const FeatureEntry> features) {
+  built_ = false;
+  size_ = features.size();
+  kinds_.assign(256, Kind{});
+  bucket_start_.clear();
+  const auto by_key = [](const FeatureEntry& a, const FeatureEntry& b) { return a.key < b.key; };
+  if (features.size() >= UINT32_MAX || !std::is_sorted(features.begin(), features.end(), by_key)) {
+    return;
+  }
+  for (std::size_t begin = 0; begin < features.size();) {
+    const std::uint8_t kind = features[begin].key.kind;
+    std::size_t end = begin;
+    bool wide = true;
+    while (end < features.size() && features[end].key.kind == kind) {
+      wide = wide && low_head(features[end].key) == 0;
+      ++end;
+    }
+    Kind& k = kinds_[kind];
+    k.wide = wide;
+    k.min = prefix(features[begin].key, wide);
+    const std::uint64_t span = prefix(features[end - 1].key, wide) - k.min;
+    // About two entries per bucket: a power of two at least half the entry count.
+    std::uint64_t target = 1;
+    while (target < (end - begin + 1) / 2) target <<= 1;
+    k.shift = shift_for(span, target);
+    k.n_buckets = static_cast<std::uint32_t>((span >> k.shift) + 1);
+    k.first_bucket = static_cast<std::uint32_t>(bucket_start_.size());
+    std::size_t pos = begin;
+    for (std::uint64_t b = 0; b < k.n_buckets; ++b) {
+      while (pos < end && ((prefix(features[pos].key, wide) - k.min) >> k.shift) < b) ++pos;
+      bucket_start_.push_back(static_cast<std::uint32_t>(pos));
+    }
+    bucket_start_.push_back(static_cast<std::uint32_t>(end));
+    begin = end;
+  }
+  built_ = true;
+}
+
+std::pair<std::uint32_t, std::uint32_t> FeatureDirectory::range(const FeatureKey& key) const {
+  const Kind& k = kinds_[key.kind];
+  if (k.n_buckets == 0) return {0, 0};
+  if (k.wide && low_head(key) != 0) return {0, 0};  // sorts after every entry of the kind
+  const std::uint64_t p = prefix(key, k.wide);
+  if (p < k.min) return {0, 0};
+  const std::uint64_t b = (p - k.min) >> k.shift;
+  if (b >= k.n_buckets) return {0, 0};
+  const std::uint32_t* start = bucket_start_.data() + k.first_bucket + b;
+  return {start[0], start[1]};
+}
+
+void Model::build_indexes() {
+  feature_directory.build(features);
+  class_ranking = rank_classes(*this);
+}
 
 std::expected<Model, ModelError> load_model(const std::filesystem::path& path) {
   auto reader = Reader::open(path);

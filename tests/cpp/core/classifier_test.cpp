@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <random>
 #include <string>
 #include <utility>
 #include <vector>
@@ -39,10 +40,37 @@ SingleCharDictionary dictionary(std::vector<SingleCharEntry> entries) {
   return SingleCharDictionary(std::move(entries));
 }
 
+// The classifier's tables of `m` (a model does not copy), with the indexes a loaded model has.
+Model indexed_copy(const Model& m) {
+  Model out;
+  out.n_classes = m.n_classes;
+  out.n_features = m.n_features;
+  out.labels = m.labels;
+  out.class_scale = m.class_scale;
+  out.class_bias = m.class_bias;
+  out.colptr = m.colptr;
+  out.rowind = m.rowind;
+  out.weights = m.weights;
+  out.build_indexes();
+  return out;
+}
+
+bool same(const Classification& a, const Classification& b) {
+  return a.class_index == b.class_index &&
+         (a.score == b.score || (std::isnan(a.score) && std::isnan(b.score)));
+}
+
+// Classifies with every class scored (a model as built by hand) and with only the voted
+// classes scored (the same model with its indexes, as loaded); both must agree.
 Classification run(const Model& m, const SingleCharDictionary& d, char32_t c, CharType type,
                    std::vector<std::uint32_t> columns) {
   ClassifierBuffers buffers(m);
-  return classify(m, d, c, type, columns, buffers);
+  const Classification plain = classify(m, d, c, type, columns, buffers);
+  const Model indexed = indexed_copy(m);
+  const Classification fast = classify(indexed, d, c, type, columns, buffers);
+  EXPECT_TRUE(same(plain, fast)) << plain.class_index << " " << plain.score << " vs "
+                                 << fast.class_index << " " << fast.score;
+  return plain;
 }
 
 TEST(Classify, AccumulatesIntegerSumsThenScalesPerClass) {
@@ -114,6 +142,47 @@ TEST(Classify, BuffersAreResizedToTheModel) {
   ClassifierBuffers buffers;  // empty
   EXPECT_EQ(classify(m, {}, U'あ', CharType::Hiragana, {}, buffers), (Classification{1, 2.0f}));
   EXPECT_EQ(buffers.scores.size(), 2u);
+}
+
+// Random small models full of ties, NaN and repeated labels: scoring only the voted classes
+// chooses what scoring every class chooses, with buffers reused across units.
+TEST(Classify, VotedClassesChooseLikeEveryClass) {
+  std::mt19937 rng(7);
+  const std::vector<std::string> pool = {"ア", "イ", "ウ", "---", "_", ""};
+  const std::vector<float> biases = {0.0f, 1.0f, -1.0f, 0.5f, NAN};
+  for (int round = 0; round < 300; ++round) {
+    const std::size_t n_classes = 1 + rng() % 8;
+    const std::size_t n_columns = rng() % 5;
+    std::vector<std::string> labels;
+    std::vector<float> scale, bias;
+    for (std::size_t k = 0; k < n_classes; ++k) {
+      labels.push_back(pool[rng() % pool.size()]);
+      scale.push_back(rng() % 6 == 0 ? NAN : 0.5f * static_cast<float>(rng() % 3));
+      bias.push_back(biases[rng() % biases.size()]);
+    }
+    std::vector<std::vector<Entry>> columns(n_columns);
+    for (auto& column : columns) {
+      for (std::size_t e = rng() % 4; e-- > 0;) {
+        column.push_back({static_cast<std::uint16_t>(rng() % (n_classes + 1)),
+                          static_cast<std::int8_t>(static_cast<int>(rng() % 5) - 2)});
+      }
+    }
+    const Model plain = make_model(labels, scale, bias, columns);
+    const Model indexed = indexed_copy(plain);
+    const SingleCharDictionary d = dictionary({{U'山', {pool[rng() % pool.size()],
+                                                        pool[rng() % pool.size()]}}});
+    ClassifierBuffers shared;
+    for (int unit = 0; unit < 4; ++unit) {
+      std::vector<std::uint32_t> cols;
+      for (std::size_t i = rng() % 4; i-- > 0;) cols.push_back(rng() % (n_columns + 1));
+      const CharType type = rng() % 2 ? CharType::Kanji : CharType::Hiragana;
+      ClassifierBuffers fresh(plain);
+      const Classification a = classify(plain, d, U'山', type, cols, fresh);
+      const Classification b = classify(indexed, d, U'山', type, cols, shared);
+      ASSERT_TRUE(same(a, b)) << "round " << round << " unit " << unit << ": " << a.class_index
+                              << " " << a.score << " vs " << b.class_index << " " << b.score;
+    }
+  }
 }
 
 TEST(Logistic, ZeroIsOneHalf) {
