@@ -46,6 +46,8 @@ def morphs(*items):
     ([("二十", "ニジュウ", "数詞"), ("日", "カ", "接尾辞")], ["2", "0", "カ"]),
     # A word reading starting on a numeral kanji has nothing to continue: it moves to the end.
     ([("二十日", "ハツカ", "時相名詞")], ["_", "ハツ", "カ"]),
+    ([("二十", "ハツ", "数詞"), ("日", "カ", "接尾辞")], ["_", "ハツ", "カ"]),
+    ([("二十四", "ニジュウヨッ", "数詞"), ("日", "カ", "接尾辞")], ["2", "_", "4", "カ"]),
     ([("一", "ヒト", "数詞"), ("つ", "ツ", "接尾辞")], ["ヒト", "ツ"]),
     ([("３", "サン", "数詞"), ("匹", "ビキ", "接尾辞")], ["3", "ビキ"]),
     ([("１", "ヒト", "数詞"), ("人", "リ", "接尾辞")], ["ヒト", "リ"]),
@@ -66,3 +68,14 @@ def test_blank_flags_skip_punctuation():
     text = "猫が、犬を見た"
     flags = blank_flags(text, text, text_units(text), [0, 3, 5])
     assert flags == [0, 0, 0, 0, 1, 0, 0]
+
+
+def test_mecab_fields_with_quoted_commas_keep_the_kana_field():
+    # UniDic quotes conjugation-type fields that hold commas; a plain split shifted the kana
+    # field by one and read the word-type column (体) as the reading of frequent nouns.
+    from kotori_train.corpora import mecab_morphemes
+    parsed = ('都\t名詞,普通名詞,一般,,,,ト,都,都,ト,都,ト,漢,"","","","","","B1SjS,B1S8SjS",'
+              '体,ト,ト,ト,ト,"1","C3","",7100654715806208,25832\n'
+              'ぐぐ\t名詞,普通名詞,一般,,,\nEOS\n')
+    ms = mecab_morphemes(parsed)
+    assert [m.reading for m in ms] == ["ト", ""]  # an unknown word has no reading, not its surface

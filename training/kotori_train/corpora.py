@@ -1,6 +1,7 @@
 """Corpus readers: sentences as (text, units, per-unit labels, per-unit blank-after flags)."""
 from __future__ import annotations
 
+import csv
 import json
 import unicodedata
 from dataclasses import dataclass
@@ -13,6 +14,9 @@ from .text import DIGIT, NUMERAL, Unit, normalise, text_units, to_katakana
 
 #: Counters that, after a one-digit number, make the number part of a word (1日, 1人, 1つ).
 WORD_COUNTERS = {"日": ("カ", "タチ"), "人": ("リ",), "つ": ("ツ",)}
+#: Longer numerals that make a word with 日 all the same (二十日 ハツカ, 三十日 ミソカ), where an
+#: annotator splits them as numeral + counter; other numbers with 日 stay numbers (二十四日).
+DAY_WORDS = {"ハツカ", "ミソカ"}
 
 
 @dataclass
@@ -58,8 +62,10 @@ def label_sentence(raw_text: str, morphemes: list[Morpheme]) -> tuple[str, list[
             continue  # a unit spanning two morphemes
         mu = tuple(units[i] for i in uis)
         nxt = morphemes[k + 1] if k + 1 < len(morphemes) else None
-        word_counter = (len(uis) == 1 and nxt is not None and nxt.surface in WORD_COUNTERS
-                        and convention(nxt.reading) in WORD_COUNTERS[nxt.surface])
+        word_counter = (nxt is not None and nxt.surface in WORD_COUNTERS
+                        and convention(nxt.reading) in WORD_COUNTERS[nxt.surface]
+                        and (len(uis) == 1
+                             or convention(m.reading) + convention(nxt.reading) in DAY_WORDS))
         if all(u.type == NUMERAL for u in mu) and m.pos2 == "数詞" and not word_counter:
             labels[uis[0]:uis[-1] + 1] = numeral_labels(units, range(uis[0], uis[-1] + 1))
             continue
@@ -133,10 +139,14 @@ def mecab_morphemes(parsed: str) -> list[Morpheme]:
         if not line or line == "EOS" or "\t" not in line:
             continue
         surface, feats = line.split("\t", 1)
-        f = feats.split(",")
+        # UniDic quotes fields that hold commas (conjugation types such as "B1SjS,B1S8SjS"
+        # before the kana field), so the features are CSV, not a plain comma split.
+        f = next(csv.reader([feats]))
         kana = f[20] if len(f) > 20 and f[20] not in ("", "*") else ""
         if not kana:
-            kana = f[9] if len(f) > 9 and f[9] not in ("", "*") else surface
+            kana = f[9] if len(f) > 9 and f[9] not in ("", "*") else ""
+        # An unknown word (no reading fields) keeps kana "": it aligns with nothing, so its
+        # units get no label rather than their own surface as a reading.
         if f[0] == "助詞" and surface in ("は", "へ"):
             kana = {"は": "ワ", "へ": "エ"}[surface]
         conj = f[5] if len(f) > 5 else ""
