@@ -22,6 +22,12 @@ def main() -> None:
     b.add_argument("--annotated-limit", type=int, default=0)
     b.add_argument("--iters", type=int, default=Config.iters)
     b.add_argument("--max-features", type=int, default=Config.max_features)
+    b.add_argument("--prune", type=float, default=Config.prune,
+                   help="drop classifier weights of smaller magnitude")
+    b.add_argument("--boost", type=float, default=Config.boost,
+                   help="how far hiragana and numeral kanji keep other labels below their own")
+    b.add_argument("--negatives", type=int, default=Config.negatives,
+                   help="other labels each hiragana or numeral row is trained against")
     b.add_argument("--no-names", action="store_true")
     b.add_argument("--cache", type=Path, default=None,
                    help="trained weights (.npz): written after training, reused when present")
@@ -40,7 +46,8 @@ def main() -> None:
         return
     cfg = Config(window=args.window, seed=args.seed, kwdlc_dir=args.kwdlc,
                  annotated=args.annotated, annotated_limit=args.annotated_limit,
-                 iters=args.iters, max_features=args.max_features, names=not args.no_names, cache=args.cache)
+                 iters=args.iters, max_features=args.max_features, names=not args.no_names, cache=args.cache,
+                 prune=args.prune, boost=args.boost, negatives=args.negatives)
     build(cfg, args.out)
     text = json.dumps(cfg.report, ensure_ascii=False, indent=1)
     if args.report:

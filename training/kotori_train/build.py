@@ -15,7 +15,7 @@ from . import calibrate, corpora, kanjidic, labels, names
 from .features import to_feature_key, unit_features, window_kinds
 from .kbm import CscWeights, Feature, KbmModel, LinearBoundary, SingleCharRecord, write_kbm
 from .labels import CONTINUE, SILENT
-from .text import DIGIT, HIRAGANA, KANJI, NUMERAL, to_katakana
+from .text import DIGIT, HIRAGANA, KANJI, NUMERAL, text_units, to_katakana
 from .train import Rows, quantise, train_boundary, train_classifier
 
 log = logging.getLogger("kotori_train")
@@ -43,6 +43,7 @@ class Config:
     max_features: int = 700_000
     names: bool = True
     boost: float = 6.0  # see _separate_unrestricted
+    negatives: int = 8  # other labels drawn into each hiragana or numeral row, see below
     cache: Path | None = None  # trained weights, reused when the file exists
     report: dict = field(default_factory=dict)
 
@@ -98,7 +99,10 @@ def build(cfg: Config, out_path: Path) -> KbmModel:
     char_labels: dict[str, dict[str, float]] = {}
     for s in train:
         for u, lab in zip(s.units, s.labels):
-            if lab is not None and _is_classified(u) and len(lab.encode()) <= 255:
+            # A label that is not a reading (a symbol or kanji an annotator kept as the
+            # reading) is no label at all: the unit gives no training row.
+            if (lab is not None and _is_classified(u) and len(lab.encode()) <= 255
+                    and _is_reading(lab)):
                 d = char_labels.setdefault(u.text, {})
                 d[lab] = d.get(lab, 0.0) + s.weight
     label_list = sorted({lab for d in char_labels.values() for lab in d} | {CONTINUE, SILENT})
@@ -107,6 +111,14 @@ def build(cfg: Config, out_path: Path) -> KbmModel:
     log.info("%d labels over %d characters", n_labels, len(char_labels))
 
     rng = random.Random(cfg.seed)
+    # Hiragana and numeral kanji compete over every label at prediction time. Trained over their
+    # own labels only, a label such as ヲ never meets another unit and learns large weights on
+    # what all hiragana share (their type, the bias key), then wins on every other hiragana or
+    # numeral. So each of their rows also meets `negatives` labels drawn from those that
+    # hiragana and numerals take.
+    neg_rng = random.Random(cfg.seed + 1)
+    pool = sorted({label_id[lab] for text, d in char_labels.items()
+                   if text_units(text)[0].type not in RESTRICTED for lab in d})
     index = FeatureIndex(window_kinds(cfg.window))
 
     def candidates(u) -> list[int]:
@@ -136,6 +148,8 @@ def build(cfg: Config, out_path: Path) -> KbmModel:
                         and rng.random() >= cfg.hiragana_sample):
                     continue
                 c = candidates(u)
+                if sample and u.type not in RESTRICTED and cfg.negatives and pool:
+                    c = sorted(set(c) | set(neg_rng.sample(pool, min(cfg.negatives, len(pool)))))
                 if label_id[lab] not in c:
                     c = sorted(set(c) | {label_id[lab]})
                 rows["f"].extend(ids)
@@ -210,10 +224,6 @@ def build(cfg: Config, out_path: Path) -> KbmModel:
     colptr = np.searchsorted(feat_of, np.arange(n_cols + 1)).astype(np.uint32)
     model_keys = [keys_by_id[keep[j]] for j in np.nonzero(used)[0]]
 
-    # A label that is not a reading (a symbol or kanji kept by an annotator) never wins.
-    for k, lab in enumerate(label_list):
-        if not _is_reading(lab):
-            bias[k] = -30.0
     model = KbmModel(
         labels=label_list,
         features=[Feature(to_feature_key(k), c) for c, k in enumerate(model_keys)],
