@@ -7,7 +7,7 @@
 #   KOTORI_FUZZ_SECONDS  seconds per fuzzer (default 40; 0 skips fuzzing)
 #   KOTORI_FUZZ_JOBS     fuzzers run at the same time (default 2)
 # A crash leaves its input in build/fuzz/artifacts/ and makes the script fail; rerun it with
-#   build/fuzz/fuzz_<name> build/fuzz/artifacts/<file>
+#   build/fuzz/fuzz/fuzz_<name> build/fuzz/artifacts/<file>
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -62,7 +62,7 @@ done
 run_fuzzer() {
   local name=$1
   local log=build/fuzz/artifacts/$name.log
-  if build/fuzz/fuzz_"$name" "$work/$name" -max_total_time="$fuzz_seconds" -max_len=8192 \
+  if build/fuzz/fuzz/fuzz_"$name" "$work/$name" -max_total_time="$fuzz_seconds" -max_len=8192 \
     -timeout=20 -rss_limit_mb=2048 -print_final_stats=1 \
     -artifact_prefix=build/fuzz/artifacts/"$name"- >"$log" 2>&1; then
     echo "fuzz_$name: ok, $(grep -o 'stat::number_of_executed_units: *[0-9]*' "$log" |
