@@ -1,6 +1,7 @@
 #pragma once
 // Builds .kbm bytes in tests, section by section, so each case can damage exactly one part.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <bit>
 #include <cstdint>
@@ -119,8 +120,10 @@ inline std::string tree_boundary() {
 }
 
 // Writes `bytes` to a fresh file under the test temp directory.
+// CTest runs tests as processes side by side, so each process writes files of its own.
 inline std::filesystem::path write_temp(std::string_view name, std::string_view bytes) {
-  const std::filesystem::path path = std::filesystem::path(::testing::TempDir()) / name;
+  const std::filesystem::path path = std::filesystem::path(::testing::TempDir()) /
+                                     (std::to_string(::getpid()) + "_" + std::string(name));
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   return path;
