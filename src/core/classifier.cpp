@@ -50,8 +50,8 @@ bool is_reading_of(const std::string& label, const std::vector<std::string>& rea
 
 // --- every class scored ---------------------------------------------------------------------
 
+// The accumulator is all zero on entry (see ClassifierBuffers) and is left so.
 void score_all(const Model& model, ClassifierBuffers& b, std::span<const std::uint32_t> columns) {
-  std::fill(b.accumulator.begin(), b.accumulator.end(), 0);
   for_each_vote(model, columns, b.accumulator.size(),
                 [&](std::uint16_t row, std::int8_t w) { b.accumulator[row] += w; });
   for (std::size_t k = 0; k < b.scores.size(); ++k) {
