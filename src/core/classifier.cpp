@@ -160,6 +160,72 @@ Classification open_choice_voted(const ClassRanking& ranking, const ClassifierBu
   return best;
 }
 
+// --- only a restricted unit's candidate classes ----------------------------------------------
+
+// Lists in b.voted (and marks) the classes whose label is one of `readings`.
+void mark_candidates(const Model& model, ClassifierBuffers& b,
+                     const std::vector<std::string>& readings) {
+  const ClassRanking& ranking = model.class_ranking;
+  const auto label_before = [&](std::uint32_t k, std::string_view r) {
+    return std::string_view(model.labels[k]) < r;
+  };
+  for (const std::string& r : readings) {
+    auto it = std::lower_bound(ranking.by_label.begin(), ranking.by_label.end(), r, label_before);
+    for (; it != ranking.by_label.end() && model.labels[*it] == r; ++it) {
+      if (!b.marked[*it]) {
+        b.marked[*it] = 1;
+        b.voted.push_back(*it);
+      }
+    }
+  }
+}
+
+// Sums the candidates' weights over the columns (rows ascending in each): a column not much
+// longer than the candidate list is walked, a longer one searched for each candidate, so that
+// the long columns of features every unit of a type shares cost a few probes, not a walk.
+void score_candidates(const Model& model, ClassifierBuffers& b,
+                      std::span<const std::uint32_t> columns) {
+  const std::size_t stored = std::min(model.rowind.size(), model.weights.size());
+  const std::size_t n_columns = model.colptr.empty() ? 0 : model.colptr.size() - 1;
+  const std::size_t limit = std::min<std::size_t>(model.n_features, n_columns);
+  const std::size_t n = b.accumulator.size();
+  const std::size_t walk_up_to = 8 * b.voted.size();
+  const std::uint16_t* rows = model.rowind.data();
+  const std::int8_t* weights = model.weights.data();
+  for (std::uint32_t j : columns) {
+    if (j >= limit) continue;
+    const std::size_t begin = std::min<std::size_t>(model.colptr[j], stored);
+    const std::size_t end = std::min<std::size_t>(model.colptr[j + 1], stored);
+    if (begin >= end) continue;
+    if (end - begin <= walk_up_to) {
+      for (std::size_t i = begin; i < end; ++i) {
+        if (rows[i] < n && b.marked[rows[i]]) b.accumulator[rows[i]] += weights[i];
+      }
+      continue;
+    }
+    for (const std::uint32_t k : b.voted) {
+      const std::uint16_t* at = std::lower_bound(rows + begin, rows + end, k);
+      if (at != rows + end && *at == k) b.accumulator[k] += weights[at - rows];
+    }
+  }
+  for (const std::uint32_t k : b.voted) {
+    b.scores[k] = class_score(b.accumulator[k], model.class_scale[k], model.class_bias[k]);
+  }
+}
+
+// Best candidate; the first of equal scores.
+Classification candidate_choice(const ClassifierBuffers& b) {
+  Classification best;
+  bool found = false;
+  for (const std::uint32_t k : b.voted) {
+    if (beats(k, b.scores[k], found ? &best : nullptr, true)) {
+      best = {k, b.scores[k]};
+      found = true;
+    }
+  }
+  return best;
+}
+
 }  // namespace
 
 Classification classify(const Model& model, const SingleCharDictionary& dictionary, char32_t c,
@@ -182,6 +248,16 @@ Classification classify(const Model& model, const SingleCharDictionary& dictiona
     Classification chosen;
     if (readings && restricted_choice_all(model, buffers.scores, *readings, chosen)) return chosen;
     return open_choice_all(buffers.scores);
+  }
+
+  if (readings && model.class_ranking.rows_ascending) {
+    mark_candidates(model, buffers, *readings);
+    if (!buffers.voted.empty()) {
+      score_candidates(model, buffers, columns);
+      const Classification chosen = candidate_choice(buffers);
+      clear_voted(buffers);
+      return chosen;
+    }
   }
 
   score_voted(model, buffers, columns);

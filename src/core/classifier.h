@@ -46,8 +46,9 @@ struct Classification {
 // feature columns. Kanji and digit units listed in `dictionary` are restricted to classes
 // whose label is one of the listed readings (ties: lowest index); otherwise the best class
 // over all (ties: highest index). A loaded model's class ranking lets only the classes that
-// the columns vote for be scored (the others score what no vote gives them); a model without
-// one is scored class by class. Allocates nothing once the buffers have the model's class
+// the columns vote for be scored (the others score what no vote gives them), and a restricted
+// unit of a model whose columns are in row order only its candidate classes; a model without
+// a ranking is scored class by class. Allocates nothing once the buffers have the model's class
 // count. The model needs n_classes >= 1, as every loaded model has.
 Classification classify(const Model& model, const SingleCharDictionary& dictionary, char32_t c,
                         CharType type, std::span<const std::uint32_t> columns,

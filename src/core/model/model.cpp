@@ -161,6 +161,17 @@ std::uint8_t shift_for(std::uint64_t span, std::uint64_t buckets) {
   return shift;
 }
 
+bool rows_ascending(const Model& model) {
+  const std::size_t stored = std::min(model.rowind.size(), model.weights.size());
+  for (std::size_t j = 0; j + 1 < model.colptr.size(); ++j) {
+    const std::size_t end = std::min<std::size_t>(model.colptr[j + 1], stored);
+    for (std::size_t i = model.colptr[j] + 1; i < end; ++i) {
+      if (model.rowind[i - 1] >= model.rowind[i]) return false;
+    }
+  }
+  return true;
+}
+
 ClassRanking rank_classes(const Model& model) {
   ClassRanking r;
   r.n = static_cast<std::uint32_t>(std::min<std::size_t>(
@@ -181,6 +192,7 @@ ClassRanking rank_classes(const Model& model) {
     const int c = model.labels[a].compare(model.labels[b]);
     return c < 0 || (c == 0 && a < b);
   });
+  r.rows_ascending = rows_ascending(model);
   return r;
 }
 

@@ -63,6 +63,9 @@ struct ClassRanking {
   std::vector<std::uint32_t> by_zero_score;  // classes with a number there, best first
                                              // (higher score, then higher index)
   std::vector<std::uint32_t> by_label;    // classes below min(n, labels) sorted by label, index
+  // Every column's rows strictly ascending, so that one class's weight in a column can be
+  // found by binary search (true of every model the training tool writes).
+  bool rows_ascending = false;
   bool covers(std::uint32_t classes) const { return n != 0 && n == classes; }
 };
 
