@@ -115,23 +115,30 @@ float score_of(const ClassRanking& ranking, const ClassifierBuffers& b, std::uin
   return b.marked[k] ? b.scores[k] : ranking.zero_score[k];
 }
 
-bool restricted_choice_voted(const Model& model, const ClassifierBuffers& b,
-                             const std::vector<std::string>& readings, Classification& out) {
+// Calls `visit(k)` for every class k whose label is one of `readings`, found in the ranking.
+template <class Visit>
+void for_each_labelled(const Model& model, const std::vector<std::string>& readings,
+                       Visit&& visit) {
   const ClassRanking& ranking = model.class_ranking;
   const auto label_before = [&](std::uint32_t k, std::string_view r) {
     return std::string_view(model.labels[k]) < r;
   };
-  bool found = false;
   for (const std::string& r : readings) {
     auto it = std::lower_bound(ranking.by_label.begin(), ranking.by_label.end(), r, label_before);
-    for (; it != ranking.by_label.end() && model.labels[*it] == r; ++it) {
-      const float s = score_of(ranking, b, *it);
-      if (beats(*it, s, found ? &out : nullptr, true)) {
-        out = {*it, s};
-        found = true;
-      }
-    }
+    for (; it != ranking.by_label.end() && model.labels[*it] == r; ++it) visit(*it);
   }
+}
+
+bool restricted_choice_voted(const Model& model, const ClassifierBuffers& b,
+                             const std::vector<std::string>& readings, Classification& out) {
+  bool found = false;
+  for_each_labelled(model, readings, [&](std::uint32_t k) {
+    const float s = score_of(model.class_ranking, b, k);
+    if (beats(k, s, found ? &out : nullptr, true)) {
+      out = {k, s};
+      found = true;
+    }
+  });
   return found;
 }
 
@@ -165,19 +172,12 @@ Classification open_choice_voted(const ClassRanking& ranking, const ClassifierBu
 // Lists in b.voted (and marks) the classes whose label is one of `readings`.
 void mark_candidates(const Model& model, ClassifierBuffers& b,
                      const std::vector<std::string>& readings) {
-  const ClassRanking& ranking = model.class_ranking;
-  const auto label_before = [&](std::uint32_t k, std::string_view r) {
-    return std::string_view(model.labels[k]) < r;
-  };
-  for (const std::string& r : readings) {
-    auto it = std::lower_bound(ranking.by_label.begin(), ranking.by_label.end(), r, label_before);
-    for (; it != ranking.by_label.end() && model.labels[*it] == r; ++it) {
-      if (!b.marked[*it]) {
-        b.marked[*it] = 1;
-        b.voted.push_back(*it);
-      }
+  for_each_labelled(model, readings, [&](std::uint32_t k) {
+    if (!b.marked[k]) {
+      b.marked[k] = 1;
+      b.voted.push_back(k);
     }
-  }
+  });
 }
 
 // Sums the candidates' weights over the columns (rows ascending in each): a column not much
