@@ -42,7 +42,7 @@ def morphs(*items):
     ([("学校", "ガッコウ", "普通名詞")], ["ガッ", "コー"]),
     ([("人々", "ヒトビト", "普通名詞")], ["ヒト", "ビト"]),
     # Numbers written in kanji take what the numeral rule writes.
-    ([("三百五十", "サンビャクゴジュウ", "数詞")], ["3", "0", "5", "0"]),
+    ([("三百五十", "サンビャクゴジュウ", "数詞")], ["3", "_", "5", "0"]),
     ([("二十", "ニジュウ", "数詞"), ("日", "カ", "接尾辞")], ["2", "0", "カ"]),
     # A word reading starting on a numeral kanji has nothing to continue: it moves to the end.
     ([("二十日", "ハツカ", "時相名詞")], ["_", "ハツ", "カ"]),

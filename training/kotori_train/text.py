@@ -147,22 +147,42 @@ def text_units(text: str) -> list[Unit]:
     return units
 
 
+_PLACES = {"十": 1, "百": 2, "千": 3}
+
+
+_DIGIT_KANJI = "〇一二三四五六七八九"
+
+
+def _next_place(units: list[Unit], i: int, m: int) -> int:
+    """The next lower place written in the group after the place value `m` at unit i: -1 when
+    none follows (万, the end, anything else), 0 when only a digit follows."""
+    if i + 1 >= len(units):
+        return -1
+    if units[i + 1].first in _DIGIT_KANJI:
+        after = _PLACES.get(units[i + 2].first, 0) if i + 2 < len(units) else 0
+        return after if 0 < after < m else 0
+    p = _PLACES.get(units[i + 1].first, 0)
+    return p if 0 < p < m else -1
+
+
 def numeral_replacement(units: list[Unit], i: int) -> str | None:
-    """What the numeral rule writes for numeral unit i."""
-    prev = i > 0 and units[i - 1].type == NUMERAL
-    nxt = i + 1 < len(units) and units[i + 1].type == NUMERAL
+    """What the numeral rule writes for numeral unit i: digits, with 十百千 writing the zeros
+    down to the next place written (三百五十 → 3, nothing, 5, 0)."""
     ch = units[i].first
-    digit = "〇一二三四五六七八九".find(ch)
+    digit = _DIGIT_KANJI.find(ch)
     if digit >= 0:
         return str(digit)
-    if ch == "十":
-        return None if prev and nxt else "0" if prev else "1" if nxt else "10"
-    if ch == "百":
-        return "0" if prev and nxt else "00" if prev else "1" if nxt else "100"
-    if ch == "千":
-        if nxt:
-            return "0"
-        return "ゼン" if i > 0 and units[i - 1].first == "三" else "セン"
+    m = _PLACES.get(ch)
+    if m:
+        lead = not (i > 0 and units[i - 1].first in _DIGIT_KANJI)
+        p = _next_place(units, i, m)
+        if p >= 0:
+            zeros = m - 1 - p
+        elif m == 3:
+            return "ゼン" if i > 0 and units[i - 1].first == "三" else "セン"
+        else:
+            zeros = m
+        return ("1" + "0" * zeros if lead else "0" * zeros) or None
     return {"万": "マン", "億": "オク", "兆": "チョー"}.get(ch)
 
 
