@@ -79,3 +79,21 @@ def test_mecab_fields_with_quoted_commas_keep_the_kana_field():
               'ぐぐ\t名詞,普通名詞,一般,,,\nEOS\n')
     ms = mecab_morphemes(parsed)
     assert [m.reading for m in ms] == ["ト", ""]  # an unknown word has no reading, not its surface
+
+
+@needs_kanjidic
+@pytest.mark.parametrize("date,expected", [
+    ("四月一日", ["4", "ガツ", "ツイ", "タチ"]),
+    ("四月十日", ["4", "ガツ", "トオ", "カ"]),
+    ("四月十四日", ["4", "ガツ", "1", "4", "カ"]),
+    ("四月二十日", ["4", "ガツ", "_", "ハツ", "カ"]),
+    ("四月二十四日", ["4", "ガツ", "2", "_", "4", "カ"]),
+    ("十二月三十一日", ["1", "2", "ガツ", "3", "_", "1", "ニチ"]),
+])
+def test_generated_dates_read_day_words_as_words(date, expected):
+    from kotori_train.corpora import calendar_sentences
+    found = {}
+    for s in calendar_sentences():
+        for head in range(len(s.text)):
+            found.setdefault(s.text[head:head + len(date)], s.labels[head:head + len(date)])
+    assert found[date] == expected

@@ -29,6 +29,8 @@ def main() -> None:
     b.add_argument("--negatives", type=int, default=Config.negatives,
                    help="other labels each hiragana or numeral row is trained against")
     b.add_argument("--no-names", action="store_true")
+    b.add_argument("--no-calendar", action="store_true",
+                   help="leave out the generated dates in kanji numerals")
     b.add_argument("--cache", type=Path, default=None,
                    help="trained weights (.npz): written after training, reused when present")
     b.add_argument("--report", type=Path, default=None, help="write the training report (JSON)")
@@ -46,8 +48,9 @@ def main() -> None:
         return
     cfg = Config(window=args.window, seed=args.seed, kwdlc_dir=args.kwdlc,
                  annotated=args.annotated, annotated_limit=args.annotated_limit,
-                 iters=args.iters, max_features=args.max_features, names=not args.no_names, cache=args.cache,
-                 prune=args.prune, boost=args.boost, negatives=args.negatives)
+                 iters=args.iters, max_features=args.max_features, names=not args.no_names,
+                 calendar=not args.no_calendar, cache=args.cache, prune=args.prune,
+                 boost=args.boost, negatives=args.negatives)
     build(cfg, args.out)
     text = json.dumps(cfg.report, ensure_ascii=False, indent=1)
     if args.report:

@@ -42,6 +42,7 @@ class Config:
     prune: float = 0.05  # classifier weights below this magnitude are dropped
     max_features: int = 700_000
     names: bool = True
+    calendar: bool = True  # generated dates in kanji numerals (windows 5 and 7), see _sentences
     boost: float = 6.0  # see _separate_unrestricted
     negatives: int = 8  # other labels drawn into each hiragana or numeral row, see below
     cache: Path | None = None  # trained weights, reused when the file exists
@@ -82,6 +83,11 @@ def _sentences(cfg: Config, split: str) -> list[corpora.Sentence]:
         if cfg.annotated_limit:
             it = itertools.islice(it, cfg.annotated_limit)
         out.extend(it)
+    # Window 4 does not see two units back, so its 日 cannot tell 二十日 (ハツカ) from 三十日
+    # (30ニチ), nor a date's 一日 (ツイタチ) from 一日 (1ニチ): dates would only teach its 日 and
+    # the numeral before it to disagree (ツイニチ).
+    if split == "train" and cfg.calendar and cfg.window >= 5:
+        out.extend(corpora.calendar_sentences())
     return out
 
 
@@ -119,16 +125,23 @@ def build(cfg: Config, out_path: Path) -> KbmModel:
     neg_rng = random.Random(cfg.seed + 1)
     pool = sorted({label_id[lab] for text, d in char_labels.items()
                    if text_units(text)[0].type not in RESTRICTED for lab in d})
+    # A numeral's row meets every label a numeral takes: the few digit and place-value labels
+    # (マン, オク, 00) otherwise rarely meet 百 or 千 and can win there on their neighbours'
+    # weights alone (三百五十 read as 3マン50).
+    numeral_pool = sorted({label_id[lab] for s in train for u, lab in zip(s.units, s.labels)
+                           if u.type == NUMERAL and lab in label_id})
     index = FeatureIndex(window_kinds(cfg.window))
 
     def candidates(u) -> list[int]:
         seen = char_labels.get(u.text, {})
-        cands = set(seen)
+        cands = {label_id[c] for c in seen if c in label_id}
         if u.type not in RESTRICTED:
-            cands |= {CONTINUE, SILENT}
-            if u.type == HIRAGANA:
-                cands.add(to_katakana(u.text))
-        return sorted(label_id[c] for c in cands if c in label_id)
+            cands |= {label_id[CONTINUE], label_id[SILENT]}
+            if u.type == HIRAGANA and to_katakana(u.text) in label_id:
+                cands.add(label_id[to_katakana(u.text)])
+            if u.type == NUMERAL:
+                cands.update(numeral_pool)
+        return sorted(cands)
 
     def featurise(sents, grow: bool, sample: bool):
         rows = {"fp": [0], "f": [], "g": [], "cp": [0], "c": [], "w": [], "ref": []}
@@ -200,8 +213,8 @@ def build(cfg: Config, out_path: Path) -> KbmModel:
         if cfg.cache:
             np.savez(cfg.cache, support=support, wts=wts, bias=bias, bw=bw, bb=np.array(bb))
 
-    support, wts = _separate_unrestricted(support, wts, char_labels, label_id, index, remap,
-                                          n_labels, cfg.boost)
+    support, wts = _separate_unrestricted(support, wts, char_labels, numeral_pool, label_id,
+                                          index, remap, n_labels, cfg.boost)
 
     # Prune and quantise the classifier per class; the boundary weights with one scale.
     big = np.abs(wts) >= cfg.prune
@@ -254,37 +267,42 @@ def _is_reading(label: str) -> bool:
     return bool(label) and all("\u30a1" <= c <= "\u30fc" or "0" <= c <= "9" for c in label)
 
 
-def _separate_unrestricted(support, wts, char_labels, label_id, index, remap, n_labels, boost):
+def _separate_unrestricted(support, wts, char_labels, numeral_pool, label_id, index, remap,
+                           n_labels, boost):
     """Hiragana and numeral kanji compete over every label at prediction time, not only over the
-    labels they take. So each type's key pushes every label down by `boost`, and each
-    character's own key lifts that character's labels back by the same amount: the scores of a
-    character's own labels are unchanged, all others fall `boost` below them."""
-    from .text import NUMERALS, text_units
+    labels they take. So each type's key pushes every label down by `boost`, and a key that only
+    such units have lifts their own labels back by the same amount: the scores of those labels
+    are unchanged, all others fall `boost` below them. A hiragana's own key lifts that
+    character's labels. A numeral's own key is no such key (百 and 千 are numerals only next to
+    another numeral, and kanji otherwise), so the numeral run-length keys lift the labels that
+    any numeral takes (`numeral_pool`), which its training rows are ranked among."""
     extra: dict[tuple[int, int], float] = {}
 
     def fid(key):
         i = index.ids.get(key)
         return int(remap[i]) if i is not None and remap[i] >= 0 else None
 
+    def add(feature, labels_, amount):
+        for k in labels_:
+            extra[(feature, k)] = extra.get((feature, k), 0.0) + amount
+
     for type_code in (HIRAGANA, NUMERAL):
         t = fid((0x50, 0, type_code, 0, 0, 0, 0, 0))
-        if t is None:
+        if t is not None:
+            add(t, range(n_labels), -boost)
+    for text, seen in char_labels.items():
+        u = text_units(text)[0]
+        if u.type != HIRAGANA:
             continue
-        for k in range(n_labels):
-            extra[(t, k)] = extra.get((t, k), 0.0) - boost
-        for text, seen in char_labels.items():
-            u = text_units(text)[0]
-            if u.type != type_code or (type_code == NUMERAL and ord(u.first) not in NUMERALS):
-                continue
-            own = fid((0xA6, 0, 0, 0, 0, ord(u.first), ord(u.second), 0) if u.second
-                      else (0x90, 0, 0, 0, 0, ord(u.first), 0, 0))
-            if own is None:
-                continue
-            cands = set(seen) | ({to_katakana(text)} if type_code == HIRAGANA else set())
-            for lab in cands:
-                if lab in label_id:
-                    key = (own, label_id[lab])
-                    extra[key] = extra.get(key, 0.0) + boost
+        own = fid((0xA6, 0, 0, 0, 0, ord(u.first), ord(u.second), 0) if u.second
+                  else (0x90, 0, 0, 0, 0, ord(u.first), 0, 0))
+        if own is not None:
+            add(own, {label_id[lab] for lab in {to_katakana(text)} | set(seen) if lab in label_id},
+                boost)
+    for run in range(1, 6):
+        f = fid((0xC1, run, 0, 0, 0, 0, 0, 0))
+        if f is not None:
+            add(f, numeral_pool, boost)
     codes = np.array([f * n_labels + k for f, k in extra], dtype=np.int64)
     vals = np.array(list(extra.values()))
     allc = np.concatenate([support, codes])

@@ -164,3 +164,61 @@ def read_annotated(path: Path, weight: float) -> Iterator[Sentence]:
             continue
         text, units, labels = label_sentence(r["text"], morphs)
         yield Sentence(text, units, labels, None, weight)
+
+
+_KANJI_DIGITS = "〇一二三四五六七八九"
+#: The day of the month as a word, split as an annotator splits it: the number and 日.
+_DAY_WORDS = {1: ("ツイ", "タチ"), 2: ("フツ", "カ"), 3: ("ミッ", "カ"), 4: ("ヨッ", "カ"),
+              5: ("イツ", "カ"), 6: ("ムイ", "カ"), 7: ("ナノ", "カ"), 8: ("ヨー", "カ"),
+              9: ("ココノ", "カ"), 10: ("トオ", "カ"), 20: ("ハツ", "カ")}
+#: Morphemes (surface, reading, part of speech) before and after the date of a sentence.
+_DATE_FRAMES = (
+    ((), (("に", "ニ", "助詞"), ("会っ", "アッ", "動詞"), ("た", "タ", "助動詞"), ("。", "。", "補助記号"))),
+    ((), (("の", "ノ", "助詞"), ("朝", "アサ", "名詞"), ("は", "ワ", "助詞"), ("晴れ", "ハレ", "名詞"),
+          ("だっ", "ダッ", "助動詞"), ("た", "タ", "助動詞"), ("。", "。", "補助記号"))),
+    ((("それ", "ソレ", "代名詞"), ("は", "ワ", "助詞")),
+     (("の", "ノ", "助詞"), ("こと", "コト", "名詞"), ("だ", "ダ", "助動詞"), ("。", "。", "補助記号"))),
+    ((), (("から", "カラ", "助詞"), ("休み", "ヤスミ", "名詞"), ("です", "デス", "助動詞"),
+          ("。", "。", "補助記号"))),
+)
+
+
+def _kanji_number(n: int) -> str:
+    tens, ones = divmod(n, 10)
+    return ("" if tens < 2 else _KANJI_DIGITS[tens]) + ("十" if tens else "") \
+        + (_KANJI_DIGITS[ones] if ones else "")
+
+
+def _number_reading(n: int) -> str:
+    names = ["", "イチ", "ニ", "サン", "ヨン", "ゴ", "ロク", "ナナ", "ハチ", "キュー"]
+    tens, ones = divmod(n, 10)
+    return ("" if tens < 2 else names[tens]) + ("ジュー" if tens else "") + names[ones]
+
+
+def calendar_sentences(weight: float = 1.0) -> Iterator[Sentence]:
+    """Dates in kanji numerals (四月二十日に会った。, 二十日から休みです。) with the day words read as
+    words (ハツカ, ツイタチ, トオカ) and other days as numbers with ニチ (or カ after 4: 十四日 14カ).
+    Annotated text has too few of them for the day words to win over the plain number. A day
+    without its month is not generated for 一日, which is then mostly イチニチ (one day)."""
+    months = {1: "イチ", 2: "ニ", 3: "サン", 4: "シ", 5: "ゴ", 6: "ロク", 7: "シチ", 8: "ハチ",
+              9: "ク", 10: "ジュー", 11: "ジューイチ", 12: "ジューニ"}
+    dates = [(m, d, _DATE_FRAMES[(m * 31 + d) % len(_DATE_FRAMES)])
+             for m in months for d in range(1, 32)]
+    dates += [(0, d, frame) for d in range(2, 32) for frame in _DATE_FRAMES]
+    for month, day, (head, tail) in dates:
+        day_number, day_counter = _DAY_WORDS.get(
+            day, (_number_reading(day), "カ" if day % 10 == 4 else "ニチ"))
+        if day % 10 == 4 and day > 10:
+            day_number = day_number[:-2] + "ヨッ"
+        date = ((_kanji_number(day), day_number, "数詞"), ("日", day_counter, "接尾辞"))
+        if month:
+            date = ((_kanji_number(month), months[month], "数詞"), ("月", "ガツ", "接尾辞")) + date
+        morphs, pos = [], 0
+        for surface, reading, pos_name in head + date + tail:
+            numeral = pos_name == "数詞"
+            morphs.append(Morpheme(pos, surface, reading, "名詞" if numeral else pos_name,
+                                   pos_name if numeral else "", ""))
+            pos += len(surface)
+        raw = "".join(m.surface for m in morphs)
+        text, units, labels = label_sentence(raw, morphs)
+        yield Sentence(text, units, labels, None, weight)
