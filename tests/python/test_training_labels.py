@@ -59,6 +59,16 @@ def test_unit_labels(items, expected):
     assert got == expected
 
 
+@needs_kanjidic
+def test_day_words_can_stay_unlabelled():
+    # A window-4 model sees only 十 before 日: taught ハツ on 十 and カ on 日, it read ハツニチ.
+    day_word = morphs(("二十", "ハツ", "数詞"), ("日", "カ", "接尾辞"), ("に", "ニ", "格助詞"))
+    _, _, got = label_sentence("二十日に", day_word, day_words=False)
+    assert got == [None, None, None, "ニ"]
+    number = morphs(("二十四", "ニジュウヨッ", "数詞"), ("日", "カ", "接尾辞"))
+    assert label_sentence("二十四日", number, day_words=False)[2] == ["2", "_", "4", "カ"]
+
+
 def test_unalignable_kana_leaves_no_label():
     _, _, got = label_sentence("ねこ", morphs(("ねこ", "イヌ", "普通名詞")))
     assert got == [None, None]

@@ -76,17 +76,19 @@ class FeatureIndex:
 
 
 def _sentences(cfg: Config, split: str) -> list[corpora.Sentence]:
+    # Window 4 does not see two units back, so its 日 cannot tell 二十日 (ハツカ) from 三十日
+    # (30ニチ), nor a date's 一日 (ツイタチ) from 一日 (1ニチ): day words of several numerals
+    # and generated dates would only teach its 日 and the numerals before it to disagree
+    # (ハツニチ, ツイニチ), so it learns neither and reads such days as numbers.
+    sees_day_words = cfg.window >= 5
     out = list(corpora.read_kwdlc(cfg.kwdlc_dir / f"{split}.jsonl",
-                                  cfg.gold_weight if split == "train" else 1.0))
+                                  cfg.gold_weight if split == "train" else 1.0, sees_day_words))
     if split == "train" and cfg.annotated:
-        it = corpora.read_annotated(cfg.annotated, 1.0)
+        it = corpora.read_annotated(cfg.annotated, 1.0, sees_day_words)
         if cfg.annotated_limit:
             it = itertools.islice(it, cfg.annotated_limit)
         out.extend(it)
-    # Window 4 does not see two units back, so its 日 cannot tell 二十日 (ハツカ) from 三十日
-    # (30ニチ), nor a date's 一日 (ツイタチ) from 一日 (1ニチ): dates would only teach its 日 and
-    # the numeral before it to disagree (ツイニチ).
-    if split == "train" and cfg.calendar and cfg.window >= 5:
+    if split == "train" and cfg.calendar and sees_day_words:
         out.extend(corpora.calendar_sentences())
     return out
 

@@ -42,8 +42,13 @@ class Morpheme:
     conj_form: str
 
 
-def label_sentence(raw_text: str, morphemes: list[Morpheme]) -> tuple[str, list[Unit], list]:
-    """Normalised text, its units and one label per unit (None where no alignment exists)."""
+def label_sentence(raw_text: str, morphemes: list[Morpheme],
+                   day_words: bool = True) -> tuple[str, list[Unit], list]:
+    """Normalised text, its units and one label per unit (None where no alignment exists).
+
+    With `day_words` False a day word of several numerals (二十日 ハツカ) and its 日 stay
+    unlabelled: a model that cannot see the numeral two units before 日 would learn only half of
+    it and read ハツニチ."""
     text, src = normalise(raw_text)
     units = text_units(text)
     owner = [0] * len(raw_text)  # morpheme index of each original character
@@ -54,7 +59,10 @@ def label_sentence(raw_text: str, morphemes: list[Morpheme]) -> tuple[str, list[
     for ui, u in enumerate(units):
         groups.setdefault(owner[src[u.start]], []).append(ui)
     labels: list[str | None] = [None] * len(units)
+    unlabelled: set[int] = set()
     for k, uis in groups.items():
+        if k in unlabelled:
+            continue
         m = morphemes[k]
         if uis != list(range(uis[0], uis[-1] + 1)):
             continue
@@ -66,6 +74,9 @@ def label_sentence(raw_text: str, morphemes: list[Morpheme]) -> tuple[str, list[
                         and convention(nxt.reading) in WORD_COUNTERS[nxt.surface]
                         and (len(uis) == 1
                              or convention(m.reading) + convention(nxt.reading) in DAY_WORDS))
+        if word_counter and len(uis) > 1 and not day_words:
+            unlabelled.add(k + 1)
+            continue
         if all(u.type == NUMERAL for u in mu) and m.pos2 == "数詞" and not word_counter:
             labels[uis[0]:uis[-1] + 1] = numeral_labels(units, range(uis[0], uis[-1] + 1))
             continue
@@ -114,7 +125,7 @@ def blank_flags(raw_text: str, text: str, units: list[Unit], starts: list[int]) 
     return out
 
 
-def read_kwdlc(path: Path, weight: float = 1.0) -> Iterator[Sentence]:
+def read_kwdlc(path: Path, weight: float = 1.0, day_words: bool = True) -> Iterator[Sentence]:
     for line in open(path, encoding="utf-8"):
         r = json.loads(line)
         gold = r["reading"].replace(" ", "")
@@ -127,7 +138,7 @@ def read_kwdlc(path: Path, weight: float = 1.0) -> Iterator[Sentence]:
                 pos += len(rd)
         morphs = [Morpheme(m["start"], m["surface"], rd, m["pos"], m["pos2"], m["conj_form"])
                   for m, rd in zip(ms, readings)]
-        text, units, labels = label_sentence(r["text"], morphs)
+        text, units, labels = label_sentence(r["text"], morphs, day_words)
         flags = blank_flags(r["text"], text, units, r.get("braille_words") or r["bunsetsu"])
         yield Sentence(text, units, labels, flags, weight)
 
@@ -155,14 +166,14 @@ def mecab_morphemes(parsed: str) -> list[Morpheme]:
     return out
 
 
-def read_annotated(path: Path, weight: float) -> Iterator[Sentence]:
+def read_annotated(path: Path, weight: float, day_words: bool = True) -> Iterator[Sentence]:
     """Sentences annotated by MeCab: a file of `text TAB parsed` blocks (see annotate.py)."""
     for line in open(path, encoding="utf-8"):
         r = json.loads(line)
         morphs = mecab_morphemes(r["mecab"])
         if "".join(m.surface for m in morphs) != r["text"]:
             continue
-        text, units, labels = label_sentence(r["text"], morphs)
+        text, units, labels = label_sentence(r["text"], morphs, day_words)
         yield Sentence(text, units, labels, None, weight)
 
 
