@@ -182,8 +182,10 @@ _KANJI_DIGITS = "〇一二三四五六七八九"
 _DAY_WORDS = {1: ("ツイ", "タチ"), 2: ("フツ", "カ"), 3: ("ミッ", "カ"), 4: ("ヨッ", "カ"),
               5: ("イツ", "カ"), 6: ("ムイ", "カ"), 7: ("ナノ", "カ"), 8: ("ヨー", "カ"),
               9: ("ココノ", "カ"), 10: ("トオ", "カ"), 20: ("ハツ", "カ")}
-#: Morphemes (surface, reading, part of speech) before and after the date of a sentence.
+#: Morphemes (surface, reading, part of speech) before and after the date of a sentence; the
+#: empty frame is a date on its own, as in a heading or a list.
 _DATE_FRAMES = (
+    ((), ()),
     ((), (("に", "ニ", "助詞"), ("会っ", "アッ", "動詞"), ("た", "タ", "助動詞"), ("。", "。", "補助記号"))),
     ((), (("の", "ノ", "助詞"), ("朝", "アサ", "名詞"), ("は", "ワ", "助詞"), ("晴れ", "ハレ", "名詞"),
           ("だっ", "ダッ", "助動詞"), ("た", "タ", "助動詞"), ("。", "。", "補助記号"))),
