@@ -21,6 +21,8 @@ def main() -> None:
                    help="MeCab-annotated sentences from `annotate`")
     b.add_argument("--annotated-limit", type=int, default=0)
     b.add_argument("--iters", type=int, default=Config.iters)
+    b.add_argument("--l2", type=float, default=Config.l2,
+                   help="ridge penalty of the classifier and the boundary model")
     b.add_argument("--max-features", type=int, default=Config.max_features)
     b.add_argument("--prune", type=float, default=Config.prune,
                    help="drop classifier weights of smaller magnitude")
@@ -48,7 +50,7 @@ def main() -> None:
         return
     cfg = Config(window=args.window, seed=args.seed, kwdlc_dir=args.kwdlc,
                  annotated=args.annotated, annotated_limit=args.annotated_limit,
-                 iters=args.iters, max_features=args.max_features, names=not args.no_names,
+                 iters=args.iters, l2=args.l2, max_features=args.max_features, names=not args.no_names,
                  calendar=not args.no_calendar, cache=args.cache, prune=args.prune,
                  boost=args.boost, negatives=args.negatives)
     build(cfg, args.out)

@@ -26,17 +26,21 @@ CLASSIFIED = (HIRAGANA, KANJI, NUMERAL, DIGIT)
 RESTRICTED = (KANJI, DIGIT)
 
 
+#: The shared data folder beside the project folder.
+_SHARED_DATA = Path(__file__).resolve().parents[3] / "shared" / "data"
+
+
 @dataclass
 class Config:
     window: int = 7
     seed: int = 1
-    kwdlc_dir: Path = Path("/work/shared/data/kwdlc")
+    kwdlc_dir: Path = _SHARED_DATA / "kwdlc"
     annotated: Path | None = None  # MeCab-annotated sentences (annotate.py)
     annotated_limit: int = 0  # sentences of it to use, 0: all
     gold_weight: float = 3.0
     hiragana_sample: float = 0.1  # share of plain hiragana units kept as classifier rows
     min_count: float = 2.0  # occurrences in the training units
-    l2: float = 1.0
+    l2: float = 1.0  # ridge penalty of the classifier and the boundary model
     iters: int = 150
     boundary_iters: int = 150
     prune: float = 0.05  # classifier weights below this magnitude are dropped
