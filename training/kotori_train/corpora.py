@@ -178,7 +178,8 @@ def read_annotated(path: Path, weight: float, day_words: bool = True) -> Iterato
 
 
 _KANJI_DIGITS = "〇一二三四五六七八九"
-#: The day of the month as a word, split as an annotator splits it: the number and 日.
+#: The day of the month as a word, split as the annotator splits it: the number and 日 (but 一日,
+#: one word ツイタチ).
 _DAY_WORDS = {1: ("ツイ", "タチ"), 2: ("フツ", "カ"), 3: ("ミッ", "カ"), 4: ("ヨッ", "カ"),
               5: ("イツ", "カ"), 6: ("ムイ", "カ"), 7: ("ナノ", "カ"), 8: ("ヨー", "カ"),
               9: ("ココノ", "カ"), 10: ("トオ", "カ"), 20: ("ハツ", "カ")}
@@ -224,6 +225,8 @@ def calendar_sentences(weight: float = 1.0) -> Iterator[Sentence]:
         if day % 10 == 4 and day > 10:
             day_number = day_number[:-2] + "ヨッ"
         date = ((_kanji_number(day), day_number, "数詞"), ("日", day_counter, "接尾辞"))
+        if day == 1:  # one word for the annotator, as in the prose: labelled _ + ツイタチ
+            date = (("一日", day_number + day_counter, "名詞"),)
         if month:
             date = ((_kanji_number(month), months[month], "数詞"), ("月", "ガツ", "接尾辞")) + date
         morphs, pos = [], 0
