@@ -20,12 +20,14 @@ SMOKE = {
     "今日は良い天気です": "キョーワ ヨイ テンキデス",
     "3匹の猫": "3ビキノ ネコ",
     "二十日": "ハツカ",
+    "三百五十円": "350エン",
+    "二千五百人": "2500ニン",
     "一人で": "ヒトリデ",
     "「こんにちは」と言った": "「コンニチワ」ト イッタ",
 }
 #: (window, text) -> actual reading of a model that misses it.
-#: 二十日 as one word is rare in the training text; the numeral kanji are read as a number.
-KNOWN_MISSES: dict[tuple[int, str], str] = {(w, "二十日"): "20ニチ" for w in WINDOWS}
+#: Window 4 cannot see 二 from 日, so it is not taught the day word and reads a number.
+KNOWN_MISSES: dict[tuple[int, str], str] = {(4, "二十日"): "20ニチ"}
 
 
 @pytest.fixture(scope="module", params=WINDOWS)
