@@ -11,7 +11,7 @@ from pathlib import Path
 import numpy as np
 import scipy.sparse as sp
 
-from . import calibrate, corpora, kanjidic, labels, names
+from . import SHARED_DIR, calibrate, corpora, kanjidic, labels, names
 from .features import to_feature_key, unit_features, window_kinds
 from .kbm import CscWeights, Feature, KbmModel, LinearBoundary, SingleCharRecord, write_kbm
 from .labels import CONTINUE, SILENT
@@ -26,15 +26,11 @@ CLASSIFIED = (HIRAGANA, KANJI, NUMERAL, DIGIT)
 RESTRICTED = (KANJI, DIGIT)
 
 
-#: The shared data folder beside the project folder.
-_SHARED_DATA = Path(__file__).resolve().parents[3] / "shared" / "data"
-
-
 @dataclass
 class Config:
     window: int = 7
     seed: int = 1
-    kwdlc_dir: Path = _SHARED_DATA / "kwdlc"
+    kwdlc_dir: Path = SHARED_DIR / "data" / "kwdlc"
     annotated: Path | None = None  # MeCab-annotated sentences (annotate.py)
     annotated_limit: int = 0  # sentences of it to use, 0: all
     gold_weight: float = 3.0

@@ -13,8 +13,8 @@ import importlib.util
 import json
 import os
 import sys
-from pathlib import Path
 
+from . import SHARED_DIR
 from .labels import convention
 from .text import to_katakana
 
@@ -83,8 +83,7 @@ def category_errors(gold_path: str, hyps: dict, scorer) -> dict:
 def main() -> None:
     p = argparse.ArgumentParser()
     p.add_argument("--gold", required=True)
-    p.add_argument("--scorer", default=str(Path(__file__).resolve().parents[3] / "shared" /
-                                           "tools" / "reading_eval.py"))
+    p.add_argument("--scorer", default=str(SHARED_DIR / "tools" / "reading_eval.py"))
     g = p.add_mutually_exclusive_group(required=True)
     g.add_argument("--model")
     g.add_argument("--mecab", action="store_true")
